@@ -99,15 +99,19 @@ void ParameterTable::setValue(QStringView key, const QString& value)
 
 void ParameterTable::setValueAt(qsizetype row, const QString& value)
 {
-    if (row >= 0 && row < m_rows.size()) {
-        m_rows[row].value = value;
+    if (row < 0 || row >= m_rows.size() || m_rows.at(row).value == value) {
+        return;
+    }
+    m_rows[row].value = value;
+    if (m_listener) {
+        m_listener(row);
     }
 }
 
 bool ParameterTable::load(const IniFile& ini)
 {
-    for (Row& row : m_rows) {
-        row.value = ini.readString(kSection, row.key, dummyData());
+    for (qsizetype i = 0; i < m_rows.size(); ++i) {
+        setValueAt(i, ini.readString(kSection, m_rows.at(i).key, dummyData()));
     }
     const QString reconnect = valueOr(u"Reconnect", u"1"_s, true);
     return reconnect == u"1"_s;

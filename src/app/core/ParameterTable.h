@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -38,8 +40,12 @@ public:
     bool load(const IniFile& ini);
     void save(IniFile& ini) const;
 
+    // Called with the row index whenever a value changes (the grid shows it at once).
+    void setChangeListener(std::function<void(qsizetype row)> listener) { m_listener = std::move(listener); }
+
 private:
     [[nodiscard]] qsizetype indexOf(QStringView key) const;
 
     QList<Row> m_rows;
+    std::function<void(qsizetype)> m_listener;
 };

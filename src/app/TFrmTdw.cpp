@@ -1,0 +1,706 @@
+#include "app/TFrmTdw.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QFontComboBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProcess>
+#include <QScreen>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTabWidget>
+#include <QTextEdit>
+#include <QToolBar>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "app/Appearance.h"
+#include "app/ParameterGrid.h"
+#include "app/TAboutBox.h"
+#include "app/core/Delay.h"
+#include "app/core/FolderTree.h"
+#include "app/core/IniFile.h"
+#include "app/core/Prompter.h"
+#include "app/core/SideFile.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Windows colour values are 0x00BBGGRR.
+QColor fromColorRef(int value)
+{
+    if (value < 0) {
+        return QColor();
+    }
+    return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
+}
+
+int toColorRef(const QColor& color)
+{
+    return color.red() | (color.green() << 8) | (color.blue() << 16);
+}
+
+QIcon themedIcon(const QString& name, QStyle::StandardPixmap fallback)
+{
+    return QIcon::fromTheme(name, QApplication::style()->standardIcon(fallback));
+}
+
+} // namespace
+
+TFrmTdw::TFrmTdw(const DataFolders& folders, Prompter& prompter, const StartupArguments& arguments, QWidget* parent)
+    : QMainWindow(parent)
+    , m_folders(folders)
+    , m_prompter(prompter)
+    , m_arguments(arguments)
+{
+    setObjectName(u"FrmTdw"_s);
+    setWindowTitle(baseTitle());
+    m_openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+    m_restart = [] { QProcess::startDetached(QCoreApplication::applicationFilePath(), {}); };
+
+    createActions();
+    createMenus();
+    createToolBars();
+    createCentralArea();
+    createStatusBar();
+
+    // The theme chosen on the command line counts for this run only.
+    if (m_arguments.theme) {
+        m_appliedTheme = *m_arguments.theme;
+        Appearance::apply(m_appliedTheme);
+    }
+
+    setTabVisible(m_dataTab, false);
+    ClearMessageView();
+    if (m_arguments.help) {
+        // Nothing is loaded and nothing will be saved; the program ends after the usage text.
+        m_prompter.information(StartupArguments::usage());
+        return;
+    }
+    m_state.common_ConfigFlg = true;
+    loadSettings();
+    measureScreen();
+    restoreFromSettings();
+    QDir().mkpath(m_folders.mailDat());
+}
+
+TFrmTdw::~TFrmTdw() = default;
+
+QString TFrmTdw::baseTitle()
+{
+    return QCoreApplication::translate("TFrmTdw", "Tidewell 管理");
+}
+
+QAction* TFrmTdw::addAction(const QString& name, const QString& text, bool enabled)
+{
+    auto* action = new QAction(text, this);
+    action->setObjectName(name);
+    action->setEnabled(enabled);
+    return action;
+}
+
+QAction* TFrmTdw::action(const QString& name) const
+{
+    return findChild<QAction*>(name, Qt::FindDirectChildrenOnly);
+}
+
+QWidget* TFrmTdw::tab(const QString& objectName) const
+{
+    for (int i = 0; i < m_pageControl->count(); ++i) {
+        if (m_pageControl->widget(i)->objectName() == objectName) {
+            return m_pageControl->widget(i);
+        }
+    }
+    return nullptr;
+}
+
+bool TFrmTdw::isTabVisible(QWidget* page) const
+{
+    const int index = m_pageControl->indexOf(page);
+    return index >= 0 && m_pageControl->isTabVisible(index);
+}
+
+void TFrmTdw::setTabVisible(QWidget* page, bool visible)
+{
+    const int index = m_pageControl->indexOf(page);
+    if (index >= 0) {
+        m_pageControl->setTabVisible(index, visible);
+    }
+}
+
+void TFrmTdw::createActions()
+{
+    auto* open = addAction(u"MessageOpen"_s, tr("メールを開く (&O)"), true);
+    open->setIconText(tr("メールを開く"));
+    open->setIcon(themedIcon(u"document-open"_s, QStyle::SP_DialogOpenButton));
+    addAction(u"MessageSave"_s, tr("メールを保存する (&M)"), false);
+    auto* fontBarShow = addAction(u"FontBarShow"_s, tr("フォントメニューバー表示 (&F)"), false);
+    auto* buttonBarShow = addAction(u"ButtonBarShow"_s, tr("ボタンメニューバー表示 (&B)"), false);
+    auto* exit = addAction(u"FileExit1"_s, tr("終了(&X)"), true);
+    exit->setToolTip(tr("終了"));
+    exit->setStatusTip(tr("アプリケーションを終了します"));
+    exit->setIcon(themedIcon(u"application-exit"_s, QStyle::SP_DialogCloseButton));
+
+    auto* update = addAction(u"DBUpdate"_s, tr("DB更新 (&D)"), false);
+    update->setIconText(tr("DB更新"));
+    update->setIcon(themedIcon(u"document-save"_s, QStyle::SP_DialogSaveButton));
+    auto* connectDb = addAction(u"DBConnect"_s, tr("DB接続 (&C)"), true);
+    connectDb->setIconText(tr("DB接続"));
+    connectDb->setIcon(themedIcon(u"network-offline"_s, QStyle::SP_DriveNetIcon));
+    auto* select = addAction(u"DBSelect"_s, tr("DB検索 (&R)"), true);
+    select->setIconText(tr("DB検索"));
+    select->setIcon(themedIcon(u"edit-find"_s, QStyle::SP_FileDialogContentsView));
+    addAction(u"DispMsgDat"_s, tr("メッセージの表示 (&M)"), false);
+    addAction(u"ExprtMsgFile"_s, tr("メッセージファイルのエクスポート (&E)"), false);
+    addAction(u"DBBackup"_s, tr("DBファイルのバックアップ (&B)"), true)->setCheckable(true);
+    addAction(u"MLSender"_s, tr("メールの一斉送信 (&S)"), true)->setCheckable(true);
+    addAction(u"DBFileSet"_s, tr("DBファイル設定(&D)"), true);
+    auto* tab1 = addAction(u"DispTAB1"_s, tr("書誌情報TAB(&T)"), true);
+    tab1->setCheckable(true);
+    tab1->setChecked(true);
+    auto* tab3 = addAction(u"DispTAB3"_s, tr("パラメータ設定TAB(&A)"), true);
+    tab3->setCheckable(true);
+
+    const QStringList themeCaptions = {tr("システム設定を使用する(&Z)"),
+                                       tr("ライト(&Y)"),
+                                       tr("ダーク (&D)"),
+                                       tr("オーロラ(&W)"),
+                                       tr("クラシック(&X)")};
+    auto* themes = new QActionGroup(this);
+    for (int i = 0; i < themeCaptions.size(); ++i) {
+        auto* theme = addAction(u"Theme"_s + QString::number(i), themeCaptions.at(i), true);
+        theme->setCheckable(true);
+        themes->addAction(theme);
+        connect(theme, &QAction::triggered, this, [this, i] { chooseTheme(i); });
+    }
+    addAction(u"Hcontents"_s, tr("目次 (&I)"), true);
+    addAction(u"Hkeyword"_s, tr("キーワード(&Y)"), true);
+    addAction(u"About"_s, tr("バージョン情報 (&V)"), true);
+
+    auto* zoomOut = addAction(u"Zoom_DecMgn"_s, tr("表示倍率－"), false);
+    zoomOut->setIconText(tr("縮小表示"));
+    zoomOut->setIcon(themedIcon(u"zoom-out"_s, QStyle::SP_ArrowDown));
+    auto* zoomIn = addAction(u"Zoom_IncMgn"_s, tr("表示倍率＋"), false);
+    zoomIn->setIconText(tr("拡大表示"));
+    zoomIn->setIcon(themedIcon(u"zoom-in"_s, QStyle::SP_ArrowUp));
+    auto* print = addAction(u"EditorPrint"_s, tr("テキストメッセージ印刷 (&T)"), false);
+    print->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    print->setShortcutContext(Qt::WindowShortcut);
+
+    connect(exit, &QAction::triggered, this, &QWidget::close);
+    connect(tab1, &QAction::toggled, this, [this](bool on) { setTabVisible(m_bibliographyTab, on); });
+    connect(tab3, &QAction::toggled, this, [this](bool on) { setTabVisible(m_parameterTab, on); });
+    connect(action(u"Hcontents"_s), &QAction::triggered, this, [this] { openHelp(u"index.html"_s); });
+    connect(action(u"Hkeyword"_s), &QAction::triggered, this, [this] { openHelp(u"keyword.html"_s); });
+    connect(action(u"About"_s), &QAction::triggered, this, &TFrmTdw::showAbout);
+    connect(fontBarShow, &QAction::triggered, this, [this, fontBarShow] {
+        addToolBar(Qt::TopToolBarArea, m_fontBar);
+        m_fontBar->show();
+        fontBarShow->setEnabled(false);
+    });
+    connect(buttonBarShow, &QAction::triggered, this, [this, buttonBarShow] {
+        addToolBar(Qt::TopToolBarArea, m_buttonBar);
+        m_buttonBar->show();
+        buttonBarShow->setEnabled(false);
+    });
+    connect(print, &QAction::triggered, this, [this] {
+        QPrinter printer;
+        QPrintDialog dialog(&printer, this);
+        if (dialog.exec() == QDialog::Accepted) {
+            m_messageText->print(&printer);
+        }
+    });
+}
+
+void TFrmTdw::createMenus()
+{
+    QMenu* file = menuBar()->addMenu(tr("ファイル (&F)"));
+    file->addAction(action(u"MessageOpen"_s));
+    file->addAction(action(u"MessageSave"_s));
+    file->addSeparator();
+    file->addAction(action(u"FontBarShow"_s));
+    file->addAction(action(u"ButtonBarShow"_s));
+    file->addSeparator();
+    file->addAction(action(u"FileExit1"_s));
+
+    QMenu* operate = menuBar()->addMenu(tr("操作 (&C)"));
+    operate->addAction(action(u"DBUpdate"_s));
+    operate->addAction(action(u"DBConnect"_s));
+    operate->addAction(action(u"DBSelect"_s));
+    operate->addSeparator();
+    operate->addAction(action(u"DispMsgDat"_s));
+    operate->addAction(action(u"ExprtMsgFile"_s));
+    operate->addSeparator();
+    operate->addAction(action(u"DBBackup"_s));
+    operate->addAction(action(u"MLSender"_s));
+
+    QMenu* settings = menuBar()->addMenu(tr("設定 (&S)"));
+    settings->addAction(action(u"DBFileSet"_s));
+    settings->addSeparator();
+    settings->addAction(action(u"DispTAB1"_s));
+    settings->addAction(action(u"DispTAB3"_s));
+    settings->addSeparator();
+    QMenu* themes = settings->addMenu(tr("アプリ・テーマ設定 (&Z)"));
+    themes->setObjectName(u"ThemeMenu"_s);
+    for (int i = 0; i < Appearance::kThemes; ++i) {
+        themes->addAction(action(u"Theme"_s + QString::number(i)));
+    }
+
+    QMenu* help = menuBar()->addMenu(tr("ヘルプ (&H)"));
+    help->addAction(action(u"Hcontents"_s));
+    help->addAction(action(u"Hkeyword"_s));
+    help->addSeparator();
+    help->addAction(action(u"About"_s));
+}
+
+void TFrmTdw::createToolBars()
+{
+    m_buttonBar = addToolBar(tr("ボタンメニューバー"));
+    m_buttonBar->setObjectName(u"ButtonBar"_s);
+    m_buttonBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    for (const QString& name :
+         {u"MessageOpen"_s, u"DBUpdate"_s, u"DBConnect"_s, u"DBSelect"_s, u"Zoom_DecMgn"_s, u"Zoom_IncMgn"_s}) {
+        m_buttonBar->addAction(action(name));
+    }
+
+    m_fontBar = addToolBar(tr("フォントメニューバー"));
+    m_fontBar->setObjectName(u"FontBar"_s);
+    m_fontName = new QFontComboBox(m_fontBar);
+    m_fontName->setObjectName(u"FontNameCombo"_s);
+    m_fontName->setFixedWidth(200);
+    m_fontSize = new QComboBox(m_fontBar);
+    m_fontSize->setObjectName(u"FontSizeCombo"_s);
+    m_fontSize->setEditable(true);
+    m_fontSize->setFixedWidth(60);
+    for (int size : {8, 9, 10, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 36, 48, 72}) {
+        m_fontSize->addItem(QString::number(size));
+    }
+    m_fontColor = new QComboBox(m_fontBar);
+    m_fontColor->setObjectName(u"ColorBox"_s);
+    m_fontColor->setFixedWidth(120);
+    const QList<std::pair<QString, QColor>> colors = {
+        {tr("既定"), QColor()},          {tr("黒"), Qt::black},     {tr("栗色"), QColor(0x80, 0, 0)},
+        {tr("緑"), QColor(0, 0x80, 0)},  {tr("オリーブ"), QColor(0x80, 0x80, 0)},
+        {tr("紺"), QColor(0, 0, 0x80)},  {tr("紫"), QColor(0x80, 0, 0x80)},
+        {tr("青緑"), QColor(0, 0x80, 0x80)}, {tr("灰色"), Qt::gray}, {tr("赤"), Qt::red},
+        {tr("青"), Qt::blue},            {tr("白"), Qt::white}};
+    for (const auto& [name, color] : colors) {
+        QPixmap swatch(12, 12);
+        swatch.fill(color.isValid() ? color : palette().color(QPalette::Text));
+        m_fontColor->addItem(QIcon(swatch), name, color);
+    }
+    m_fontBar->addWidget(m_fontName);
+    m_fontBar->addWidget(m_fontSize);
+    m_fontBar->addWidget(m_fontColor);
+
+    for (auto [bar, show] : {std::pair{m_buttonBar, u"ButtonBarShow"_s}, std::pair{m_fontBar, u"FontBarShow"_s}}) {
+        QAction* showAction = action(show);
+        connect(bar, &QToolBar::topLevelChanged, showAction, [showAction](bool floating) {
+            showAction->setEnabled(floating);
+        });
+        connect(bar, &QToolBar::visibilityChanged, showAction, [showAction, bar](bool visible) {
+            showAction->setEnabled(!visible || bar->isFloating());
+        });
+    }
+    connect(m_fontName, &QFontComboBox::currentFontChanged, this, &TFrmTdw::applyFontBar);
+    connect(m_fontSize, &QComboBox::currentTextChanged, this, &TFrmTdw::applyFontBar);
+    connect(m_fontColor, &QComboBox::currentIndexChanged, this, &TFrmTdw::applyFontBar);
+}
+
+void TFrmTdw::applyFontBar()
+{
+    if (!m_messageText) {
+        return;
+    }
+    QTextCharFormat format;
+    format.setFontFamilies({m_fontName->currentFont().family()});
+    bool ok = false;
+    const double size = m_fontSize->currentText().toDouble(&ok);
+    if (ok && size > 0) {
+        format.setFontPointSize(size);
+    }
+    const QColor color = m_fontColor->currentData().value<QColor>();
+    format.setForeground(color.isValid() ? QBrush(color) : palette().brush(QPalette::Text));
+    m_messageText->mergeCurrentCharFormat(format);
+    QFont font = m_messageText->font();
+    font.setFamilies({m_fontName->currentFont().family()});
+    if (ok && size > 0) {
+        font.setPointSizeF(size);
+    }
+    m_messageText->setFont(font);
+}
+
+void TFrmTdw::createCentralArea()
+{
+    m_splitter = new QSplitter(Qt::Vertical, this);
+    m_splitter->setObjectName(u"Splitter1"_s);
+    m_splitter->setChildrenCollapsible(false);
+
+    m_upperPanel = new QWidget(m_splitter);
+    m_upperPanel->setObjectName(u"Panel1"_s);
+    auto* upperLayout = new QVBoxLayout(m_upperPanel);
+    upperLayout->setContentsMargins(2, 2, 2, 2);
+    upperLayout->setSpacing(2);
+    m_dropHint = new QLabel(tr("ここにメッセージ(ファイル)をドロップしてください"), m_upperPanel);
+    m_dropHint->setObjectName(u"DropHintLabel"_s);
+    m_dropHint->setAutoFillBackground(true);
+    m_dropHint->setBackgroundRole(QPalette::ToolTipBase);
+    m_dropHint->setForegroundRole(QPalette::ToolTipText);
+    m_dropHint->setContentsMargins(6, 3, 6, 3);
+    m_messageText = new QTextEdit(m_upperPanel);
+    m_messageText->setObjectName(u"MessageText"_s);
+    m_messageText->setReadOnly(true);
+    m_messageText->setContextMenuPolicy(Qt::ActionsContextMenu);
+    m_messageText->addActions({action(u"EditorPrint"_s), action(u"FontBarShow"_s), action(u"ButtonBarShow"_s)});
+    m_messageText->installEventFilter(this);
+    upperLayout->addWidget(m_dropHint);
+    upperLayout->addWidget(m_messageText, 1);
+    connect(m_messageText, &QTextEdit::cursorPositionChanged, this, &TFrmTdw::updateCaretPosition);
+    connect(m_messageText, &QTextEdit::textChanged, this, [this] { setStatusText(1, QString()); });
+
+    m_pageControl = new QTabWidget(m_splitter);
+    m_pageControl->setObjectName(u"PageControl1"_s);
+    m_splitter->addWidget(m_upperPanel);
+    m_splitter->addWidget(m_pageControl);
+    m_splitter->setStretchFactor(1, 1);
+
+    auto addPage = [this](const QString& name, const QString& caption) {
+        auto* page = new QWidget(m_pageControl);
+        page->setObjectName(name);
+        m_pageControl->addTab(page, caption);
+        return page;
+    };
+    m_htmlTab = addPage(u"HtmlTab"_s, u"HTML"_s);
+    new QVBoxLayout(m_htmlTab);
+    m_htmlTab->layout()->setContentsMargins(0, 0, 0, 0);
+
+    m_attachment1Tab = addPage(u"Attachment1Tab"_s, tr("添付ファイルⅠ"));
+    m_attachmentList1 = new QListWidget(m_attachment1Tab);
+    m_attachmentList1->setObjectName(u"ListView1"_s);
+    m_attachmentList1->setViewMode(QListView::IconMode);
+    (new QVBoxLayout(m_attachment1Tab))->addWidget(m_attachmentList1);
+
+    m_attachment2Tab = addPage(u"Attachment2Tab"_s, tr("添付ファイルⅡ"));
+    m_attachmentList2 = new QListWidget(m_attachment2Tab);
+    m_attachmentList2->setObjectName(u"ListView2"_s);
+    m_attachmentList2->setViewMode(QListView::IconMode);
+    (new QVBoxLayout(m_attachment2Tab))->addWidget(m_attachmentList2);
+
+    m_bibliographyTab = addPage(u"BibliographyTab"_s, tr("書誌情報"));
+    auto* form = new QFormLayout(m_bibliographyTab);
+    const QStringList labels = {tr("メッセージ ID:"),
+                                tr("受信日時:"),
+                                tr("アカウント キー:"),
+                                tr("送信名(差出人):"),
+                                tr("送信アドレス(差出人):"),
+                                tr("受信名(アカウント):"),
+                                tr("受信アドレス(宛先):"),
+                                tr("題目(メール件名):")};
+    const QStringList fields = {u"Message_ID"_s,
+                                u"Message_Date"_s,
+                                u"Account_Key"_s,
+                                u"Sender_Name"_s,
+                                u"Sender_Address"_s,
+                                u"Recieve_Name"_s,
+                                u"Recieve_Address"_s,
+                                u"Message_Subject"_s};
+    for (int i = 0; i < labels.size(); ++i) {
+        auto* edit = new QLineEdit(m_bibliographyTab);
+        edit->setObjectName(fields.at(i) + u"Edit"_s);
+        form->addRow(labels.at(i), edit);
+        m_bibliography.append(edit);
+    }
+
+    m_parameterTab = addPage(u"ParameterTab"_s, tr("パラメータ設定"));
+    m_parameterGrid = new ParameterGrid(m_settings.parameters, m_parameterTab);
+    (new QVBoxLayout(m_parameterTab))->addWidget(m_parameterGrid);
+    connect(m_parameterGrid, &ParameterGrid::left, this, &TFrmTdw::applyAutoViewShortcuts);
+
+    m_dataTab = addPage(u"DataTab"_s, u"Data"_s);
+    auto* dataLayout = new QHBoxLayout(m_dataTab);
+    m_rawMemo = new QPlainTextEdit(m_dataTab);
+    m_rawMemo->setObjectName(u"Memo1"_s);
+    m_bodyMemo = new QPlainTextEdit(m_dataTab);
+    m_bodyMemo->setObjectName(u"Memo2"_s);
+    dataLayout->addWidget(m_rawMemo);
+    dataLayout->addWidget(m_bodyMemo);
+
+    m_backupTab = addPage(u"BackupTab"_s, tr("DB File処理"));
+    m_senderTab = addPage(u"SenderTab"_s, tr("Mail 送信"));
+    setTabVisible(m_backupTab, false);
+    setTabVisible(m_senderTab, false);
+    setTabVisible(m_bibliographyTab, true);
+    setTabVisible(m_parameterTab, false);
+
+    setCentralWidget(m_splitter);
+}
+
+void TFrmTdw::createStatusBar()
+{
+    for (int i = 0; i < 3; ++i) {
+        m_statusPanels[i] = new QLabel(this);
+        m_statusPanels[i]->setObjectName(u"StatusPanel"_s + QString::number(i));
+        statusBar()->addWidget(m_statusPanels[i], i == 2 ? 1 : 0);
+    }
+    statusBar()->installEventFilter(this);
+}
+
+void TFrmTdw::measureScreen()
+{
+    const QScreen* current = screen() ? screen() : QGuiApplication::primaryScreen();
+    m_state.CDpi = current ? qRound(current->logicalDotsPerInch()) : 96;
+    m_state.CFunc = m_state.CDpi / 96.0;
+    m_statusPanels[0]->setFixedWidth(qRound(140 * m_state.CFunc));
+    m_statusPanels[1]->setFixedWidth(qRound(50 * m_state.CFunc));
+    m_splitter->setHandleWidth(qRound(5 * m_state.CFunc));
+    const int icon = m_state.CDpi <= 120 ? 24 : (m_state.CDpi <= 191 ? 32 : 48);
+    m_buttonBar->setIconSize(QSize(icon, icon));
+}
+
+void TFrmTdw::loadSettings()
+{
+    const IniFile ini(m_folders.iniFilePath());
+    const QStringList recipients = SideFile::readLines(m_folders.sideFile(u"$MailAddressList.txt"_s));
+    const QScreen* current = QGuiApplication::primaryScreen();
+    m_settings.load(ini, {current ? current->availableVirtualGeometry() : QRect(), int(recipients.size())});
+    if (!m_arguments.theme) {
+        m_appliedTheme = m_settings.StyleNum;
+        Appearance::apply(m_appliedTheme);
+    }
+}
+
+void TFrmTdw::restoreFromSettings()
+{
+    const Settings& s = m_settings;
+    move(s.windowGeometry.topLeft());
+    resize(s.windowGeometry.size());
+    m_splitter->setSizes({s.panel1Height, std::max(1, s.windowGeometry.height() - s.panel1Height)});
+    action(u"DispTAB1"_s)->setChecked(s.tab1Visible);
+    action(u"DispTAB3"_s)->setChecked(s.tab3Visible);
+    setTabVisible(m_bibliographyTab, s.tab1Visible);
+    setTabVisible(m_parameterTab, s.tab3Visible);
+    if (QAction* theme = action(u"Theme"_s + QString::number(m_appliedTheme))) {
+        theme->setChecked(true);
+    }
+    m_fontColor->setVisible(m_appliedTheme == 0);
+
+    QFont font(s.fontName);
+    font.setPointSize(s.fontSize > 0 ? s.fontSize : 9);
+    m_messageText->setFont(font);
+    const int sizeIndex = m_fontSize->findText(QString::number(s.fontSize));
+    m_fontSize->setCurrentIndex(sizeIndex);
+    if (sizeIndex < 0) {
+        m_fontSize->setEditText(QString());
+    }
+    const int nameIndex = m_fontName->findText(s.fontName);
+    if (nameIndex >= 0) {
+        m_fontName->setCurrentIndex(nameIndex);
+    }
+    const QColor color = fromColorRef(s.fontColor);
+    int colorIndex = 0;
+    if (s.fontColor != 0) {
+        colorIndex = m_fontColor->findData(color);
+        if (colorIndex < 0) {
+            m_fontColor->addItem(color.name(), color);
+            colorIndex = m_fontColor->count() - 1;
+        }
+    }
+    m_fontColor->setCurrentIndex(colorIndex);
+    m_parameterGrid->refresh();
+}
+
+void TFrmTdw::collectSettings()
+{
+    Settings& s = m_settings;
+    s.windowGeometry = QRect(pos(), size());
+    if (!m_splitter->sizes().isEmpty()) {
+        s.panel1Height = std::max(10, m_splitter->sizes().first());
+    }
+    s.tab1Visible = isTabVisible(m_bibliographyTab);
+    s.tab3Visible = isTabVisible(m_parameterTab);
+    s.fontName = m_messageText->font().family();
+    s.fontSize = m_messageText->font().pointSize();
+    const QColor color = m_fontColor->currentData().value<QColor>();
+    s.fontColor = (m_fontColor->currentIndex() <= 0 || !color.isValid()) ? 0 : toColorRef(color);
+}
+
+void TFrmTdw::saveSettings()
+{
+    collectSettings();
+    IniFile ini(m_folders.iniFilePath());
+    m_settings.save(ini);
+    // A settings file that cannot be written must not keep the side files from being saved.
+    (void)ini.save();
+}
+
+void TFrmTdw::chooseTheme(int theme)
+{
+    QAction* chosen = action(u"Theme"_s + QString::number(theme));
+    if (theme == m_appliedTheme && theme == m_settings.StyleNum) {
+        chosen->setChecked(true);
+        return;
+    }
+    if (m_prompter.question(tr("スタイル変更を有効にするために\r\nプログラムを再起動します")) != Prompter::Answer::Yes) {
+        chosen->setChecked(false);
+        if (QAction* previous = action(u"Theme"_s + QString::number(m_appliedTheme))) {
+            previous->setChecked(true);
+        }
+        return;
+    }
+    m_settings.StyleNum = static_cast<quint16>(theme);
+    if (theme == 0 || theme == 4) {
+        m_fontColor->setCurrentIndex(theme == 0 ? 0 : m_fontColor->findText(tr("黒")));
+    }
+    close();
+    m_restart();
+    QCoreApplication::quit();
+}
+
+void TFrmTdw::openHelp(const QString& page)
+{
+    const QString path = m_folders.programFolder() + u"/help/"_s + page;
+    m_openUrl(QUrl::fromLocalFile(path));
+}
+
+void TFrmTdw::showAbout()
+{
+    TAboutBox box(this);
+    box.exec();
+}
+
+void TFrmTdw::setStatusText(int panel, const QString& text)
+{
+    if (panel >= 0 && panel < 3) {
+        m_statusPanels[panel]->setText(text);
+    }
+}
+
+QString TFrmTdw::statusText(int panel) const
+{
+    return (panel >= 0 && panel < 3) ? m_statusPanels[panel]->text() : QString();
+}
+
+void TFrmTdw::updateCaretPosition()
+{
+    if (m_messageText->document()->isEmpty()) {
+        setStatusText(0, QString());
+        return;
+    }
+    const QTextCursor cursor = m_messageText->textCursor();
+    setStatusText(0, QString::asprintf("Line: %3d Col: %3d", cursor.blockNumber() + 1, cursor.positionInBlock() + 1));
+}
+
+void TFrmTdw::ClearMessageView()
+{
+    for (QLineEdit* edit : std::as_const(m_bibliography)) {
+        edit->clear();
+    }
+    m_rawMemo->clear();
+    m_bodyMemo->clear();
+    m_messageText->clear();
+    action(u"Zoom_DecMgn"_s)->setEnabled(false);
+    action(u"Zoom_IncMgn"_s)->setEnabled(false);
+    Q_EMIT webViewCloseRequested();
+    m_attachmentList1->clear();
+    m_attachmentList2->clear();
+    setTabVisible(m_attachment1Tab, false);
+    setTabVisible(m_attachment2Tab, false);
+    setTabVisible(m_htmlTab, false);
+    m_state.old_MessageFile.clear();
+    action(u"MessageSave"_s)->setEnabled(false);
+    m_state.TnefFlg = false;
+    Q_EMIT messageViewCleared();
+}
+
+bool TFrmTdw::RemoveFolderTree(const QString& path)
+{
+    if (FolderTree::remove(path)) {
+        return true;
+    }
+    m_prompter.error(tr("フォルダーが残されています"));
+    return false;
+}
+
+void TFrmTdw::DockListWindow()
+{
+    if (!m_listWindow) {
+        auto* placeholder = new QWidget;
+        placeholder->setObjectName(u"DBListFrm"_s);
+        m_listWindow = placeholder;
+    }
+    if (m_pageControl->indexOf(m_listWindow) < 0) {
+        m_pageControl->addTab(m_listWindow, tr("DB List View"));
+    }
+    m_listWindow->setWindowTitle(tr("DB List View"));
+    m_listWindow->show();
+    m_pageControl->setCurrentWidget(m_listWindow);
+}
+
+void TFrmTdw::applyAutoViewShortcuts()
+{
+    Q_EMIT autoViewShortcutsChanged(m_settings.parameters.value(u"AutoView") == u"1"_s);
+}
+
+void TFrmTdw::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    m_messageText->setFocus();
+}
+
+bool TFrmTdw::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_messageText) {
+        if (event->type() == QEvent::Enter) {
+            action(u"EditorPrint"_s)->setEnabled(!m_messageText->document()->isEmpty());
+        } else if (event->type() == QEvent::FocusIn) {
+            m_state.EditorEnterOn = true;
+        } else if (event->type() == QEvent::FocusOut) {
+            m_state.EditorEnterOn = false;
+        }
+    } else if (watched == statusBar() && event->type() == QEvent::MouseButtonDblClick) {
+        // The title bar belongs to the window manager here, so the database path is asked for on the status bar.
+        if (!m_settings.Ldb_Path1.isEmpty()) {
+            setStatusText(2, m_settings.Ldb_Path1);
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TFrmTdw::closeEvent(QCloseEvent* event)
+{
+    if (!m_closingDone) {
+        m_closingDone = true;
+        const QString webData = m_folders.webViewDataPath();
+        if (QFileInfo(webData).isDir()) {
+            action(u"Zoom_DecMgn"_s)->setEnabled(false);
+            action(u"Zoom_IncMgn"_s)->setEnabled(false);
+            Q_EMIT webViewCloseRequested();
+            Delay::wait(100);
+            RemoveFolderTree(webData);
+        }
+        if (QFileInfo(m_folders.mailDat()).exists()) {
+            RemoveFolderTree(m_folders.mailDat());
+        }
+        if (m_state.common_ConfigFlg) {
+            saveSettings();
+        }
+    }
+    event->accept();
+}

@@ -1,0 +1,156 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QStringList>
+
+#include "app/core/DataFolders.h"
+#include "app/core/Settings.h"
+#include "app/core/StartupArguments.h"
+
+class ParameterGrid;
+class Prompter;
+class QComboBox;
+class QFontComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QSplitter;
+class QTabWidget;
+class QTextEdit;
+class QToolBar;
+
+// The main window: it owns the program state and wires the panels and
+// controllers of every subsystem together. The work itself lives in those.
+class TFrmTdw final : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    // Program state shared by the subsystems (names as the rest of the program uses them).
+    struct State
+    {
+        quint16 pmode = 0; // 0x0001 shown message from the store, 0x0010 list open, 0x0100 list undocked
+        QString MessageFile;
+        QString old_MessageFile;
+        bool OlkFlg = false;
+        bool TerminateState = false;
+        bool TnefFlg = false;
+        bool EditorEnterOn = false;
+        int CDpi = 96;
+        double CFunc = 1.0;
+        int StartDocNum = 0;
+        int srtcnum = 0;
+        bool common_ConfigFlg = false;
+    };
+
+    static constexpr quint16 kFromStore = 0x0001;
+    static constexpr quint16 kListOpen = 0x0010;
+    static constexpr quint16 kListUndocked = 0x0100;
+
+    TFrmTdw(const DataFolders& folders, Prompter& prompter, const StartupArguments& arguments,
+            QWidget* parent = nullptr);
+    ~TFrmTdw() override;
+
+    [[nodiscard]] static QString baseTitle(); // "Tidewell 管理"
+
+    State& state() { return m_state; }
+    Settings& settings() { return m_settings; }
+    [[nodiscard]] const DataFolders& folders() const { return m_folders; }
+    [[nodiscard]] QAction* action(const QString& name) const;
+    [[nodiscard]] QWidget* tab(const QString& objectName) const;
+    [[nodiscard]] bool isTabVisible(QWidget* page) const;
+    void setTabVisible(QWidget* page, bool visible);
+    // The theme in force for this run (the command line may differ from the stored one).
+    [[nodiscard]] int appliedTheme() const { return m_appliedTheme; }
+
+    void setStatusText(int panel, const QString& text);
+    [[nodiscard]] QString statusText(int panel) const;
+
+    // Empties every field of the shown message and hides what belongs to it.
+    void ClearMessageView();
+    // Removes a folder with all its content; tells the user when something is left behind.
+    bool RemoveFolderTree(const QString& path);
+    // Puts the message list window into the page control as "DB List View".
+    void DockListWindow();
+    [[nodiscard]] QWidget* listWindow() const { return m_listWindow; }
+
+    // Applies the AutoView rule to the message list's context menu shortcuts.
+    void applyAutoViewShortcuts();
+
+    // How the help pages are opened; tests replace it.
+    void setUrlOpener(std::function<bool(const QUrl&)> opener) { m_openUrl = std::move(opener); }
+    // Restarting after a theme change; tests replace it.
+    void setRestarter(std::function<void()> restarter) { m_restart = std::move(restarter); }
+
+Q_SIGNALS:
+    void messageViewCleared();
+    void webViewCloseRequested();
+    void autoViewShortcutsChanged(bool autoView);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void createActions();
+    void createMenus();
+    void createToolBars();
+    void createCentralArea();
+    void createStatusBar();
+    void measureScreen();
+    void loadSettings();
+    void restoreFromSettings();
+    void collectSettings();
+    void saveSettings();
+    void chooseTheme(int theme);
+    void openHelp(const QString& page);
+    void showAbout();
+    void updateCaretPosition();
+    void applyFontBar();
+    QAction* addAction(const QString& name, const QString& text, bool enabled);
+
+    DataFolders m_folders;
+    Prompter& m_prompter;
+    StartupArguments m_arguments;
+    State m_state;
+    Settings m_settings;
+    int m_appliedTheme = 0;
+    bool m_closingDone = false;
+
+    // regions
+    QToolBar* m_buttonBar = nullptr;
+    QToolBar* m_fontBar = nullptr;
+    QSplitter* m_splitter = nullptr;
+    QWidget* m_upperPanel = nullptr;
+    QLabel* m_dropHint = nullptr;
+    QTextEdit* m_messageText = nullptr;
+    QTabWidget* m_pageControl = nullptr;
+    QWidget* m_htmlTab = nullptr;
+    QWidget* m_attachment1Tab = nullptr;
+    QWidget* m_attachment2Tab = nullptr;
+    QWidget* m_bibliographyTab = nullptr;
+    QWidget* m_parameterTab = nullptr;
+    QWidget* m_dataTab = nullptr;
+    QWidget* m_backupTab = nullptr;
+    QWidget* m_senderTab = nullptr;
+    QList<QLineEdit*> m_bibliography;
+    QPlainTextEdit* m_rawMemo = nullptr;
+    QPlainTextEdit* m_bodyMemo = nullptr;
+    QListWidget* m_attachmentList1 = nullptr;
+    QListWidget* m_attachmentList2 = nullptr;
+    ParameterGrid* m_parameterGrid = nullptr;
+    QFontComboBox* m_fontName = nullptr;
+    QComboBox* m_fontSize = nullptr;
+    QComboBox* m_fontColor = nullptr;
+    std::array<QLabel*, 3> m_statusPanels{};
+    QPointer<QWidget> m_listWindow;
+
+    std::function<bool(const QUrl&)> m_openUrl;
+    std::function<void()> m_restart;
+};
