@@ -34,7 +34,10 @@ Prompter::Answer toAnswer(int button)
     }
 }
 
-int show(QWidget* parent, QMessageBox::Icon icon, const QString& text, QMessageBox::StandardButtons buttons,
+int show(QWidget* parent,
+         QMessageBox::Icon icon,
+         const QString& text,
+         QMessageBox::StandardButtons buttons,
          QMessageBox::StandardButton defaultButton)
 {
     QMessageBox box(icon, QApplication::applicationDisplayName(), text, buttons, parent);

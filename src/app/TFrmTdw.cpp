@@ -72,8 +72,12 @@ TFrmTdw::TFrmTdw(const DataFolders& folders, Prompter& prompter, const StartupAr
 {
     setObjectName(u"FrmTdw"_s);
     setWindowTitle(baseTitle());
-    m_openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
-    m_restart = [] { QProcess::startDetached(QCoreApplication::applicationFilePath(), {}); };
+    m_openUrl = [](const QUrl& url) {
+        return QDesktopServices::openUrl(url);
+    };
+    m_restart = [] {
+        QProcess::startDetached(QCoreApplication::applicationFilePath(), {});
+    };
 
     createActions();
     createMenus();
@@ -211,12 +215,12 @@ void TFrmTdw::createActions()
     connect(action(u"Hkeyword"_s), &QAction::triggered, this, [this] { openHelp(u"keyword.html"_s); });
     connect(action(u"About"_s), &QAction::triggered, this, &TFrmTdw::showAbout);
     connect(fontBarShow, &QAction::triggered, this, [this, fontBarShow] {
-        addToolBar(Qt::TopToolBarArea, m_fontBar);
+        layOutBand();
         m_fontBar->show();
         fontBarShow->setEnabled(false);
     });
     connect(buttonBarShow, &QAction::triggered, this, [this, buttonBarShow] {
-        addToolBar(Qt::TopToolBarArea, m_buttonBar);
+        layOutBand();
         m_buttonBar->show();
         buttonBarShow->setEnabled(false);
     });
@@ -231,7 +235,14 @@ void TFrmTdw::createActions()
 
 void TFrmTdw::createMenus()
 {
-    QMenu* file = menuBar()->addMenu(tr("ファイル (&F)"));
+    // The menu bar is one of the dockable bars of the band at the top, like the button and font bars.
+    auto* menu = new QMenuBar(this);
+    menu->setObjectName(u"MainMenuBar"_s);
+    menu->setNativeMenuBar(false);
+    m_menuBand = new QToolBar(tr("メニューバー"), this);
+    m_menuBand->setObjectName(u"MenuBand"_s);
+    m_menuBand->addWidget(menu);
+    QMenu* file = menu->addMenu(tr("ファイル (&F)"));
     file->addAction(action(u"MessageOpen"_s));
     file->addAction(action(u"MessageSave"_s));
     file->addSeparator();
@@ -240,7 +251,7 @@ void TFrmTdw::createMenus()
     file->addSeparator();
     file->addAction(action(u"FileExit1"_s));
 
-    QMenu* operate = menuBar()->addMenu(tr("操作 (&C)"));
+    QMenu* operate = menu->addMenu(tr("操作 (&C)"));
     operate->addAction(action(u"DBUpdate"_s));
     operate->addAction(action(u"DBConnect"_s));
     operate->addAction(action(u"DBSelect"_s));
@@ -251,7 +262,7 @@ void TFrmTdw::createMenus()
     operate->addAction(action(u"DBBackup"_s));
     operate->addAction(action(u"MLSender"_s));
 
-    QMenu* settings = menuBar()->addMenu(tr("設定 (&S)"));
+    QMenu* settings = menu->addMenu(tr("設定 (&S)"));
     settings->addAction(action(u"DBFileSet"_s));
     settings->addSeparator();
     settings->addAction(action(u"DispTAB1"_s));
@@ -263,7 +274,7 @@ void TFrmTdw::createMenus()
         themes->addAction(action(u"Theme"_s + QString::number(i)));
     }
 
-    QMenu* help = menuBar()->addMenu(tr("ヘルプ (&H)"));
+    QMenu* help = menu->addMenu(tr("ヘルプ (&H)"));
     help->addAction(action(u"Hcontents"_s));
     help->addAction(action(u"Hkeyword"_s));
     help->addSeparator();
@@ -272,7 +283,9 @@ void TFrmTdw::createMenus()
 
 void TFrmTdw::createToolBars()
 {
-    m_buttonBar = addToolBar(tr("ボタンメニューバー"));
+    m_fontBar = new QToolBar(tr("フォントメニューバー"), this);
+    m_fontBar->setObjectName(u"FontBar"_s);
+    m_buttonBar = new QToolBar(tr("ボタンメニューバー"), this);
     m_buttonBar->setObjectName(u"ButtonBar"_s);
     m_buttonBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     for (const QString& name :
@@ -280,8 +293,6 @@ void TFrmTdw::createToolBars()
         m_buttonBar->addAction(action(name));
     }
 
-    m_fontBar = addToolBar(tr("フォントメニューバー"));
-    m_fontBar->setObjectName(u"FontBar"_s);
     m_fontName = new QFontComboBox(m_fontBar);
     m_fontName->setObjectName(u"FontNameCombo"_s);
     m_fontName->setFixedWidth(200);
@@ -295,12 +306,18 @@ void TFrmTdw::createToolBars()
     m_fontColor = new QComboBox(m_fontBar);
     m_fontColor->setObjectName(u"ColorBox"_s);
     m_fontColor->setFixedWidth(120);
-    const QList<std::pair<QString, QColor>> colors = {
-        {tr("既定"), QColor()},          {tr("黒"), Qt::black},     {tr("栗色"), QColor(0x80, 0, 0)},
-        {tr("緑"), QColor(0, 0x80, 0)},  {tr("オリーブ"), QColor(0x80, 0x80, 0)},
-        {tr("紺"), QColor(0, 0, 0x80)},  {tr("紫"), QColor(0x80, 0, 0x80)},
-        {tr("青緑"), QColor(0, 0x80, 0x80)}, {tr("灰色"), Qt::gray}, {tr("赤"), Qt::red},
-        {tr("青"), Qt::blue},            {tr("白"), Qt::white}};
+    const QList<std::pair<QString, QColor>> colors = {{tr("既定"), QColor()},
+                                                      {tr("黒"), Qt::black},
+                                                      {tr("栗色"), QColor(0x80, 0, 0)},
+                                                      {tr("緑"), QColor(0, 0x80, 0)},
+                                                      {tr("オリーブ"), QColor(0x80, 0x80, 0)},
+                                                      {tr("紺"), QColor(0, 0, 0x80)},
+                                                      {tr("紫"), QColor(0x80, 0, 0x80)},
+                                                      {tr("青緑"), QColor(0, 0x80, 0x80)},
+                                                      {tr("灰色"), Qt::gray},
+                                                      {tr("赤"), Qt::red},
+                                                      {tr("青"), Qt::blue},
+                                                      {tr("白"), Qt::white}};
     for (const auto& [name, color] : colors) {
         QPixmap swatch(12, 12);
         swatch.fill(color.isValid() ? color : palette().color(QPalette::Text));
@@ -319,9 +336,26 @@ void TFrmTdw::createToolBars()
             showAction->setEnabled(!visible || bar->isFloating());
         });
     }
+    layOutBand();
     connect(m_fontName, &QFontComboBox::currentFontChanged, this, &TFrmTdw::applyFontBar);
     connect(m_fontSize, &QComboBox::currentTextChanged, this, &TFrmTdw::applyFontBar);
     connect(m_fontColor, &QComboBox::currentIndexChanged, this, &TFrmTdw::applyFontBar);
+}
+
+void TFrmTdw::layOutBand()
+{
+    // The menu bar and the font bar side by side, the button bar on the row below; a bar
+    // that floats comes back to its place.
+    for (QToolBar* bar : {m_menuBand, m_fontBar, m_buttonBar}) {
+        removeToolBar(bar);
+    }
+    addToolBar(Qt::TopToolBarArea, m_menuBand);
+    addToolBar(Qt::TopToolBarArea, m_fontBar);
+    addToolBarBreak(Qt::TopToolBarArea);
+    addToolBar(Qt::TopToolBarArea, m_buttonBar);
+    for (QToolBar* bar : {m_menuBand, m_fontBar, m_buttonBar}) {
+        bar->show();
+    }
 }
 
 void TFrmTdw::applyFontBar()
@@ -557,7 +591,8 @@ void TFrmTdw::chooseTheme(int theme)
         chosen->setChecked(true);
         return;
     }
-    if (m_prompter.question(tr("スタイル変更を有効にするために\r\nプログラムを再起動します")) != Prompter::Answer::Yes) {
+    if (m_prompter.question(tr("スタイル変更を有効にするために\r\nプログラムを再起動します"))
+        != Prompter::Answer::Yes) {
         chosen->setChecked(false);
         if (QAction* previous = action(u"Theme"_s + QString::number(m_appliedTheme))) {
             previous->setChecked(true);

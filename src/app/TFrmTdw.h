@@ -52,7 +52,9 @@ public:
     static constexpr quint16 kListOpen = 0x0010;
     static constexpr quint16 kListUndocked = 0x0100;
 
-    TFrmTdw(const DataFolders& folders, Prompter& prompter, const StartupArguments& arguments,
+    TFrmTdw(const DataFolders& folders,
+            Prompter& prompter,
+            const StartupArguments& arguments,
             QWidget* parent = nullptr);
     ~TFrmTdw() override;
 
@@ -113,6 +115,7 @@ private:
     void showAbout();
     void updateCaretPosition();
     void applyFontBar();
+    void layOutBand();
     QAction* addAction(const QString& name, const QString& text, bool enabled);
 
     DataFolders m_folders;
@@ -124,6 +127,7 @@ private:
     bool m_closingDone = false;
 
     // regions
+    QToolBar* m_menuBand = nullptr;
     QToolBar* m_buttonBar = nullptr;
     QToolBar* m_fontBar = nullptr;
     QSplitter* m_splitter = nullptr;

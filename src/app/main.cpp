@@ -15,6 +15,7 @@
 #include "app/core/SideFile.h"
 #include "app/core/SingleInstance.h"
 #include "app/core/StartupArguments.h"
+#include "app/core/TerminationSignals.h"
 
 using namespace Qt::StringLiterals;
 
@@ -24,8 +25,8 @@ void installJapaneseQtTexts(QApplication& app)
 {
     // Qt's own buttons ("はい", "いいえ", "キャンセル") in the language of the program.
     auto* translator = new QTranslator(&app);
-    if (translator->load(QLocale(QLocale::Japanese), u"qtbase"_s, u"_"_s,
-                         QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    if (translator->load(
+            QLocale(QLocale::Japanese), u"qtbase"_s, u"_"_s, QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         QApplication::installTranslator(translator);
     }
 }
@@ -64,6 +65,9 @@ int main(int argc, char* argv[])
     QApplication::setApplicationDisplayName(TFrmTdw::baseTitle());
     installJapaneseQtTexts(app);
     chooseIconTheme();
+    QIcon icon(u":/icons/tidewell-256.png"_s);
+    icon.addFile(u":/icons/tidewell-48.png"_s);
+    QApplication::setWindowIcon(icon);
 
     const DataFolders folders(QCoreApplication::applicationFilePath());
     MessageBoxPrompter prompter;
@@ -89,6 +93,17 @@ int main(int argc, char* argv[])
 
     const StartupArguments arguments = StartupArguments::parse(QCoreApplication::arguments().mid(1));
 
+    // A termination request (log-out, shutdown) closes the window the normal way, so settings are saved.
+    TerminationSignals termination;
+    TFrmTdw* mainWindow = nullptr;
+    bool terminateEarly = false;
+    QObject::connect(&termination, &TerminationSignals::terminationRequested, &app, [&] {
+        terminateEarly = true;
+        if (mainWindow && mainWindow->isVisible()) {
+            mainWindow->close();
+        }
+    });
+
     // The splash applies the stored theme, so the look is right before the main window is built.
     Appearance::apply(IniFile(folders.iniFilePath()).readInteger(u"Condition", u"Theme", 0));
     auto splash = std::make_unique<SplashWindow>(folders.programFolder() + u"/Tidewell.jpg"_s);
@@ -97,6 +112,7 @@ int main(int argc, char* argv[])
     QApplication::processEvents();
 
     TFrmTdw window(folders, prompter, arguments);
+    mainWindow = &window;
     prompter.setParent(&window);
     instance.setActivator([&window](const QStringList& asked) { return showWindowTitled(window, asked); });
 
@@ -104,6 +120,10 @@ int main(int argc, char* argv[])
     splash.reset();
 
     if (arguments.help) {
+        return 0;
+    }
+    if (terminateEarly) {
+        window.close();
         return 0;
     }
     window.show();

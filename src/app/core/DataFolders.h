@@ -25,7 +25,7 @@ public:
     [[nodiscard]] QString sideFile(const QString& name) const;    // "$..." files
     [[nodiscard]] QString mailDat() const;                        // working folder
     [[nodiscard]] QString mailDat2nd() const;
-    [[nodiscard]] QString webViewDataPath() const; // <program file name>.WebView2
+    [[nodiscard]] QString webViewDataPath() const;     // <program file name>.WebView2
     [[nodiscard]] QString webViewUserDataPath() const; // .../EBWebView
 
 private:

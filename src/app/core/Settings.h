@@ -84,8 +84,8 @@ struct Settings
 
     struct LoadOptions
     {
-        QRect desktop;              // available desktop, for the horizontal correction; empty: no correction
-        int recipientCount = 0;     // lines of the recipient list, loaded between "Connection" and "ADCondition"
+        QRect desktop;          // available desktop, for the horizontal correction; empty: no correction
+        int recipientCount = 0; // lines of the recipient list, loaded between "Connection" and "ADCondition"
     };
 
     void load(const IniFile& ini, const LoadOptions& options);

@@ -1,8 +1,8 @@
 #include "app/core/SingleInstance.h"
 
-#include <unistd.h>
-
 #include <memory>
+
+#include <unistd.h>
 
 #include <QDir>
 #include <QLocalServer>

@@ -19,10 +19,10 @@ class SingleInstance final : public QObject
 public:
     enum class Outcome
     {
-        First,       // no other copy runs: this one now holds the name
-        OtherFound,  // another copy runs and showed its window
+        First,         // no other copy runs: this one now holds the name
+        OtherFound,    // another copy runs and showed its window
         OtherNoWindow, // another copy runs but has no window with those titles
-        Failed       // the name can be neither reached nor taken
+        Failed         // the name can be neither reached nor taken
     };
 
     // Answers a request: returns whether a window with one of the titles was shown.

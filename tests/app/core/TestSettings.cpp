@@ -106,19 +106,28 @@ void TestSettings::newFileFollowsTheWriteOrder()
     Settings s = loaded(QString(), {}, 2);
     s.sColumnNum = 2;
     const QStringList order = keyOrder(saved(s));
-    QStringList expected = {u"Window/Left"_s, u"Window/Top"_s, u"Window/Width"_s, u"Window/Height"_s,
-                            u"Window/Panel1Height"_s, u"Window/TreeViewSW"_s, u"Window/TreeViewWidth"_s,
-                            u"LWindow/Width"_s, u"LWindow/Height"_s, u"Condition/Theme"_s,
-                            u"Condition/MLFilter_Index"_s, u"Condition/MLRead_Path"_s, u"Condition/MLStore_Path"_s};
+    QStringList expected = {u"Window/Left"_s,
+                            u"Window/Top"_s,
+                            u"Window/Width"_s,
+                            u"Window/Height"_s,
+                            u"Window/Panel1Height"_s,
+                            u"Window/TreeViewSW"_s,
+                            u"Window/TreeViewWidth"_s,
+                            u"LWindow/Width"_s,
+                            u"LWindow/Height"_s,
+                            u"Condition/Theme"_s,
+                            u"Condition/MLFilter_Index"_s,
+                            u"Condition/MLRead_Path"_s,
+                            u"Condition/MLStore_Path"_s};
     for (const QString& key : ParameterTable::keys()) {
         expected.append(u"Condition/"_s + key);
     }
     expected << u"Condition/FontName"_s << u"Condition/FontSize"_s << u"Condition/FontColor"_s
              << u"Condition/TAB1_Visible"_s << u"Condition/TAB3_Visible"_s << u"Condition/HomePATH"_s
              << u"Condition/LDPath"_s << u"Condition/BUPath"_s << u"Condition/ChkBx8"_s << u"Condition/ChkBx9"_s
-             << u"Condition/RGroup4"_s << u"Condition/ViewStyleNum"_s << u"Condition/MSKFlg"_s
-             << u"Condition/HomeFlg"_s << u"Condition/DSelctRGroup1"_s << u"Condition/DLstFrmFntSize"_s
-             << u"MailDB/Server"_s << u"MailDB/DBPath"_s;
+             << u"Condition/RGroup4"_s << u"Condition/ViewStyleNum"_s << u"Condition/MSKFlg"_s << u"Condition/HomeFlg"_s
+             << u"Condition/DSelctRGroup1"_s << u"Condition/DLstFrmFntSize"_s << u"MailDB/Server"_s
+             << u"MailDB/DBPath"_s;
     for (int i = 0; i < 10; ++i) {
         const QString n = QString::number(i);
         expected << u"DBGrid/Visible_"_s + n << u"DBGrid/Columns_"_s + n << u"DBGrid/FieldName_"_s + n
@@ -160,7 +169,7 @@ void TestSettings::incompleteGridLayoutIsReset()
     for (int i = 0; i < 10; ++i) {
         const QString n = QString::number(i);
         text += u"Visible_"_s + n + u"=1\nColumns_"_s + n + u'=' + QString::number(50 + i) + u"\nFieldName_"_s + n
-              + u'=' + (i == 3 ? QString() : u"F"_s + n) + u"\nTitelCaption_"_s + n + u"=T"_s + n + u'\n';
+                + u'=' + (i == 3 ? QString() : u"F"_s + n) + u"\nTitelCaption_"_s + n + u"=T"_s + n + u'\n';
     }
     const Settings s = loaded(text);
     const auto defaults = Settings::defaultGridColumns();
@@ -178,7 +187,7 @@ void TestSettings::completeGridLayoutIsKept()
     for (int i = 0; i < 10; ++i) {
         const QString n = QString::number(i);
         text += u"Visible_"_s + n + u"=" + (i == 5 ? u"0"_s : u"1"_s) + u"\nFieldName_"_s + n + u"=F"_s + n
-              + u"\nTitelCaption_"_s + n + u"=T"_s + n + u'\n';
+                + u"\nTitelCaption_"_s + n + u"=T"_s + n + u'\n';
     }
     const Settings s = loaded(text);
     QCOMPARE(s.gridColumns[0].fieldName, u"F0"_s);
