@@ -6,12 +6,16 @@
 
 using namespace Qt::StringLiterals;
 
+CliCommand tnefCommand(); // CmdTnef.cpp
+
 namespace {
 
 // Every sub-command, in the order --help lists them.
 QList<CliCommand> commands()
 {
-    return {};
+    return {
+        tnefCommand(),
+    };
 }
 
 void printHelp(QTextStream& out)
