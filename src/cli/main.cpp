@@ -6,12 +6,16 @@
 
 using namespace Qt::StringLiterals;
 
+CliCommand inspectCommand(); // CmdInspect.cpp
+
 namespace {
 
 // Every sub-command, in the order --help lists them.
 QList<CliCommand> commands()
 {
-    return {};
+    return {
+        inspectCommand(),
+    };
 }
 
 void printHelp(QTextStream& out)
