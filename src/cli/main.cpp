@@ -6,7 +6,8 @@
 
 using namespace Qt::StringLiterals;
 
-CliCommand tnefCommand(); // CmdTnef.cpp
+CliCommand inspectCommand(); // CmdInspect.cpp
+CliCommand tnefCommand();    // CmdTnef.cpp
 
 namespace {
 
@@ -14,6 +15,7 @@ namespace {
 QList<CliCommand> commands()
 {
     return {
+        inspectCommand(),
         tnefCommand(),
     };
 }
