@@ -33,11 +33,16 @@
 #include "app/Appearance.h"
 #include "app/ParameterGrid.h"
 #include "app/TAboutBox.h"
+#include "app/WindowMessageView.h"
 #include "app/core/Delay.h"
+#include "app/core/FileChooser.h"
 #include "app/core/FolderTree.h"
 #include "app/core/IniFile.h"
 #include "app/core/Prompter.h"
 #include "app/core/SideFile.h"
+#include "reader/HtmlView.h"
+#include "reader/HtmlZoom.h"
+#include "reader/InternetMessageReader.h"
 
 using namespace Qt::StringLiterals;
 
@@ -64,10 +69,15 @@ QIcon themedIcon(const QString& name, QStyle::StandardPixmap fallback)
 
 } // namespace
 
-TFrmTdw::TFrmTdw(const DataFolders& folders, Prompter& prompter, const StartupArguments& arguments, QWidget* parent)
+TFrmTdw::TFrmTdw(const DataFolders& folders,
+                 Prompter& prompter,
+                 FileChooser& files,
+                 const StartupArguments& arguments,
+                 QWidget* parent)
     : QMainWindow(parent)
     , m_folders(folders)
     , m_prompter(prompter)
+    , m_files(files)
     , m_arguments(arguments)
 {
     setObjectName(u"FrmTdw"_s);
@@ -84,6 +94,9 @@ TFrmTdw::TFrmTdw(const DataFolders& folders, Prompter& prompter, const StartupAr
     createToolBars();
     createCentralArea();
     createStatusBar();
+    m_messageView = std::make_unique<WindowMessageView>(*this);
+    m_reader =
+        std::make_unique<InternetMessageReader>(*m_messageView, m_settings.parameters, m_prompter, m_messageInfo);
 
     // The theme chosen on the command line counts for this run only.
     if (m_arguments.theme) {
@@ -204,11 +217,17 @@ void TFrmTdw::createActions()
     auto* zoomIn = addAction(u"Zoom_IncMgn"_s, tr("表示倍率＋"), false);
     zoomIn->setIconText(tr("拡大表示"));
     zoomIn->setIcon(themedIcon(u"zoom-in"_s, QStyle::SP_ArrowUp));
+    // Opening attachments with their programs; the attachment lists give them their work.
+    addAction(u"OpenWith"_s, tr("規定のプログラムで開く (&W)"), false);
+    addAction(u"OpenWithA1"_s, tr("規定のプログラムで開く"), false);
     auto* print = addAction(u"EditorPrint"_s, tr("テキストメッセージ印刷 (&T)"), false);
     print->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     print->setShortcutContext(Qt::WindowShortcut);
 
     connect(exit, &QAction::triggered, this, &QWidget::close);
+    connect(open, &QAction::triggered, this, &TFrmTdw::openMessages);
+    connect(zoomIn, &QAction::triggered, this, [this] { zoom(true); });
+    connect(zoomOut, &QAction::triggered, this, [this] { zoom(false); });
     connect(tab1, &QAction::toggled, this, [this](bool on) { setTabVisible(m_bibliographyTab, on); });
     connect(tab3, &QAction::toggled, this, [this](bool on) { setTabVisible(m_parameterTab, on); });
     connect(action(u"Hcontents"_s), &QAction::triggered, this, [this] { openHelp(u"index.html"_s); });
@@ -422,13 +441,21 @@ void TFrmTdw::createCentralArea()
         return page;
     };
     m_htmlTab = addPage(u"HtmlTab"_s, u"HTML"_s);
-    new QVBoxLayout(m_htmlTab);
-    m_htmlTab->layout()->setContentsMargins(0, 0, 0, 0);
+    auto* htmlLayout = new QVBoxLayout(m_htmlTab);
+    htmlLayout->setContentsMargins(0, 0, 0, 0);
+    m_htmlView = new HtmlView(m_folders.webViewUserDataPath(), m_htmlTab);
+    m_htmlView->setObjectName(u"HtmlView"_s);
+    htmlLayout->addWidget(m_htmlView);
 
     m_attachment1Tab = addPage(u"Attachment1Tab"_s, tr("添付ファイルⅠ"));
     m_attachmentList1 = new QListWidget(m_attachment1Tab);
     m_attachmentList1->setObjectName(u"ListView1"_s);
     m_attachmentList1->setViewMode(QListView::IconMode);
+    m_attachmentList1->setIconSize(QSize(32, 32));
+    m_attachmentList1->setGridSize(QSize(140, 72));
+    m_attachmentList1->setWordWrap(true);
+    m_attachmentList1->setContextMenuPolicy(Qt::ActionsContextMenu);
+    m_attachmentList1->addAction(action(u"OpenWith"_s));
     (new QVBoxLayout(m_attachment1Tab))->addWidget(m_attachmentList1);
 
     m_attachment2Tab = addPage(u"Attachment2Tab"_s, tr("添付ファイルⅡ"));
@@ -650,9 +677,10 @@ void TFrmTdw::ClearMessageView()
     m_rawMemo->clear();
     m_bodyMemo->clear();
     m_messageText->clear();
+    m_messageInfo.clearFields();
     action(u"Zoom_DecMgn"_s)->setEnabled(false);
     action(u"Zoom_IncMgn"_s)->setEnabled(false);
-    Q_EMIT webViewCloseRequested();
+    m_htmlView->close();
     m_attachmentList1->clear();
     m_attachmentList2->clear();
     setTabVisible(m_attachment1Tab, false);
@@ -693,6 +721,39 @@ void TFrmTdw::applyAutoViewShortcuts()
     Q_EMIT autoViewShortcutsChanged(m_settings.parameters.value(u"AutoView") == u"1"_s);
 }
 
+void TFrmTdw::readMessageFile(const QString& path)
+{
+    m_reader->ReadInternetMessage(path);
+}
+
+void TFrmTdw::openMessages()
+{
+    FileChooser::Request request;
+    request.caption = tr("メールを開く");
+    request.folder = m_settings.MLRead_Path;
+    request.filters = {tr("メールファイル (*.eml)"), tr("すべてのファイル (*)")};
+    request.filterIndex = m_settings.MLFilterIdx;
+    const QStringList files = m_files.openFiles(request);
+    if (files.isEmpty()) {
+        return;
+    }
+    m_settings.MLFilterIdx = std::max(0, request.filterIndex);
+    m_settings.MLRead_Path = QFileInfo(files.first()).absolutePath();
+    m_state.pmode &= static_cast<quint16>(~kFromStore);
+    m_messageInfo.MessageFile = files.first();
+    m_state.MessageFile = files.first();
+    readMessageFile(files.first());
+}
+
+void TFrmTdw::zoom(bool in)
+{
+    if (m_pageControl->currentWidget() != m_htmlTab && isTabVisible(m_htmlTab)) {
+        m_pageControl->setCurrentWidget(m_htmlTab);
+    }
+    const double factor = in ? m_htmlView->zoomIn() : m_htmlView->zoomOut();
+    HtmlZoom::storeZoom(m_settings.parameters, m_reader->zoomFixed(), factor);
+}
+
 void TFrmTdw::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
@@ -726,8 +787,12 @@ void TFrmTdw::closeEvent(QCloseEvent* event)
         if (QFileInfo(webData).isDir()) {
             action(u"Zoom_DecMgn"_s)->setEnabled(false);
             action(u"Zoom_IncMgn"_s)->setEnabled(false);
-            Q_EMIT webViewCloseRequested();
+            m_htmlView->close();
             Delay::wait(100);
+            // The browser may still be finishing its writes: give it a moment before giving up.
+            for (int attempt = 0; attempt < 20 && !FolderTree::remove(webData); ++attempt) {
+                Delay::wait(100);
+            }
             RemoveFolderTree(webData);
         }
         if (QFileInfo(m_folders.mailDat()).exists()) {

@@ -10,9 +10,14 @@
 #include "app/core/DataFolders.h"
 #include "app/core/Settings.h"
 #include "app/core/StartupArguments.h"
+#include "reader/MessageInfo.h"
 
+class FileChooser;
+class HtmlView;
+class InternetMessageReader;
 class ParameterGrid;
 class Prompter;
+class WindowMessageView;
 class QComboBox;
 class QFontComboBox;
 class QLabel;
@@ -54,6 +59,7 @@ public:
 
     TFrmTdw(const DataFolders& folders,
             Prompter& prompter,
+            FileChooser& files,
             const StartupArguments& arguments,
             QWidget* parent = nullptr);
     ~TFrmTdw() override;
@@ -61,6 +67,9 @@ public:
     [[nodiscard]] static QString baseTitle(); // "Tidewell 管理"
 
     State& state() { return m_state; }
+    MessageInfo& messageInfo() { return m_messageInfo; }
+    // Reads an internet message file into the view, as every intake does.
+    void readMessageFile(const QString& path);
     Settings& settings() { return m_settings; }
     [[nodiscard]] const DataFolders& folders() const { return m_folders; }
     [[nodiscard]] QAction* action(const QString& name) const;
@@ -91,7 +100,6 @@ public:
 
 Q_SIGNALS:
     void messageViewCleared();
-    void webViewCloseRequested();
     void autoViewShortcutsChanged(bool autoView);
 
 protected:
@@ -100,7 +108,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    friend class WindowMessageView;
+
     void createActions();
+    void openMessages();
+    void zoom(bool in);
     void createMenus();
     void createToolBars();
     void createCentralArea();
@@ -120,6 +132,7 @@ private:
 
     DataFolders m_folders;
     Prompter& m_prompter;
+    FileChooser& m_files;
     StartupArguments m_arguments;
     State m_state;
     Settings m_settings;
@@ -154,6 +167,10 @@ private:
     QComboBox* m_fontColor = nullptr;
     std::array<QLabel*, 3> m_statusPanels{};
     QPointer<QWidget> m_listWindow;
+    HtmlView* m_htmlView = nullptr;
+    MessageInfo m_messageInfo;
+    std::unique_ptr<WindowMessageView> m_messageView;
+    std::unique_ptr<InternetMessageReader> m_reader;
 
     std::function<bool(const QUrl&)> m_openUrl;
     std::function<void()> m_restart;

@@ -6,6 +6,7 @@
 #include <QTranslator>
 
 #include "app/Appearance.h"
+#include "app/DialogFileChooser.h"
 #include "app/MessageBoxPrompter.h"
 #include "app/SplashWindow.h"
 #include "app/TFrmTdw.h"
@@ -16,6 +17,7 @@
 #include "app/core/SingleInstance.h"
 #include "app/core/StartupArguments.h"
 #include "app/core/TerminationSignals.h"
+#include "reader/HtmlView.h"
 
 using namespace Qt::StringLiterals;
 
@@ -59,6 +61,9 @@ bool showWindowTitled(TFrmTdw& window, const QStringList& titles)
 
 int main(int argc, char* argv[])
 {
+    // The HTML view serves a message's own parts under "cid:"; the scheme must exist before the application.
+    HtmlView::registerUrlSchemes();
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(u"Tidewell"_s);
     QApplication::setApplicationVersion(QStringLiteral(TIDEWELL_VERSION));
@@ -71,6 +76,7 @@ int main(int argc, char* argv[])
 
     const DataFolders folders(QCoreApplication::applicationFilePath());
     MessageBoxPrompter prompter;
+    DialogFileChooser files;
 
     // One copy per user: a second start shows the first copy's window and ends.
     SingleInstance instance(folders.programFileName());
@@ -111,9 +117,10 @@ int main(int argc, char* argv[])
     splash->repaint();
     QApplication::processEvents();
 
-    TFrmTdw window(folders, prompter, arguments);
+    TFrmTdw window(folders, prompter, files, arguments);
     mainWindow = &window;
     prompter.setParent(&window);
+    files.setParent(&window);
     instance.setActivator([&window](const QStringList& asked) { return showWindowTitled(window, asked); });
 
     Delay::wait(1000);

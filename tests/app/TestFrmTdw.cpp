@@ -16,6 +16,7 @@
 #include "app/TFrmTdw.h"
 #include "app/core/IniFile.h"
 #include "app/core/ParameterTable.h"
+#include "support/ScriptedFileChooser.h"
 #include "support/ScriptedPrompter.h"
 
 using namespace Qt::StringLiterals;
@@ -50,6 +51,7 @@ private:
     [[nodiscard]] QString programPath() const;
 
     ScriptedPrompter m_prompter;
+    ScriptedFileChooser m_files;
 };
 
 QString TestFrmTdw::dataPath() const
@@ -64,7 +66,8 @@ QString TestFrmTdw::programPath() const
 
 std::unique_ptr<TFrmTdw> TestFrmTdw::makeWindow(const QStringList& arguments)
 {
-    return std::make_unique<TFrmTdw>(DataFolders(programPath()), m_prompter, StartupArguments::parse(arguments));
+    return std::make_unique<TFrmTdw>(
+        DataFolders(programPath()), m_prompter, m_files, StartupArguments::parse(arguments));
 }
 
 void TestFrmTdw::init()
