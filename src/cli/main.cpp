@@ -3,6 +3,7 @@
 #include <QTextStream>
 
 #include "cli/CliCommand.h"
+#include "cli/CmdCreateDb.h"
 
 using namespace Qt::StringLiterals;
 
@@ -11,7 +12,7 @@ namespace {
 // Every sub-command, in the order --help lists them.
 QList<CliCommand> commands()
 {
-    return {};
+    return {createDbCommand()};
 }
 
 void printHelp(QTextStream& out)
