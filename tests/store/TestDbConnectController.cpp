@@ -1,0 +1,7 @@
+#include <QTest>
+class TestDbConnectController final : public QObject
+{
+    Q_OBJECT
+};
+QTEST_GUILESS_MAIN(TestDbConnectController)
+#include "TestDbConnectController.moc"

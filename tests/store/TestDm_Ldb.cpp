@@ -1,0 +1,7 @@
+#include <QTest>
+class TestDm_Ldb final : public QObject
+{
+    Q_OBJECT
+};
+QTEST_GUILESS_MAIN(TestDm_Ldb)
+#include "TestDm_Ldb.moc"
