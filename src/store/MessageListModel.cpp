@@ -106,6 +106,7 @@ bool MessageListModel::open(const QSqlDatabase& database)
     endResetModel();
     if (!m_db.isValid() || !m_db.isOpen()) {
         m_lastError = tr("DBと接続されていません");
+        m_db = QSqlDatabase();
         return false;
     }
     m_open = true;
@@ -123,6 +124,7 @@ void MessageListModel::close()
     m_rows.clear();
     m_open = false;
     m_atEnd = true;
+    m_db = QSqlDatabase(); // the connection may go away while the list is closed
     endResetModel();
 }
 

@@ -30,7 +30,7 @@ TDm_Ldb::TDm_Ldb(const Options& options, QObject* parent)
 
 TDm_Ldb::~TDm_Ldb()
 {
-    m_list->close();
+    m_list.reset();
     {
         QSqlDatabase db = database();
         if (db.isOpen()) {
