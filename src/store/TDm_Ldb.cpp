@@ -84,7 +84,10 @@ void TDm_Ldb::setTarget(const QString& host, const QString& path)
 void TDm_Ldb::acquireLock()
 {
     m_embFlg = m_host.isEmpty();
-    if (m_path.isEmpty() || !QFileInfo(m_path).isFile()) {
+    // Only the embedded engine with an empty host uses the lock file: a host
+    // (even "localhost") names a file that may not be on this machine, and a
+    // lock taken then would never be released at exit.
+    if (!m_embFlg || m_path.isEmpty() || !QFileInfo(m_path).isFile()) {
         return;
     }
     m_lock.acquire(QFileInfo(m_path).absolutePath());

@@ -61,8 +61,8 @@ public:
     [[nodiscard]] QString Ldb_Path1() const { return m_path; }
 
     // Lock file at main-window creation: emb_Flg becomes "host is empty"; then,
-    // when the database file exists, "Semafore" beside it is taken. A failure is
-    // not reported; Semafore_Flg tells.
+    // with emb_Flg and an existing database file, "Semafore" beside it is taken.
+    // A failure is not reported; Semafore_Flg tells.
     void acquireLock();
     // At exit: with emb_Flg set, the held lock file is closed and deleted.
     void releaseLock();
