@@ -15,11 +15,6 @@ QStringList pageFields()
     return fields;
 }
 
-bool isTextField(const QString& field)
-{
-    return field != u"MESSAGE_DATE"_s;
-}
-
 QString displayBody(const QString& body)
 {
     QString line = body.left(256);
@@ -37,6 +32,8 @@ MessageListModel::MessageListModel(QObject* parent)
 {
     setIndexFieldNames(u"MESSAGE_DATE:D"_s);
 }
+
+MessageListModel::~MessageListModel() = default;
 
 void MessageListModel::setColumns(const QList<ListColumn>& columns)
 {
@@ -72,18 +69,18 @@ void MessageListModel::setFilter(const QString& whereFragment, const QVariantLis
 
 QString MessageListModel::orderClause() const
 {
+    // One cursor serves every page, so the order need not be total: ties keep
+    // whatever order the engine gives them. Plain UPPER(field) lets the engine
+    // use the case-free indexes of the archive.
     const QString dir = m_descending ? u" DESC"_s : u" ASC"_s;
-    QString first;
     if (m_sortField == u"MESSAGE_DATE"_s) {
         return u"MESSAGE_DATE"_s + dir + u", MESSAGE_ID"_s + dir;
     }
     if (m_sortField == u"MAILBODY"_s) {
-        first = u"UPPER(CAST(SUBSTRING(MAILBODY FROM 1 FOR 100) AS VARCHAR(100)))"_s;
-    } else if (isTextField(m_sortField)) {
-        first = u"UPPER("_s + m_sortField + u')';
+        return u"UPPER(CAST(SUBSTRING(MAILBODY FROM 1 FOR 100) AS VARCHAR(100)))"_s + dir;
     }
     // The field name was checked against the view's columns, so it is safe to name here.
-    return first + dir + u", MESSAGE_DATE"_s + dir + u", MESSAGE_ID"_s + dir;
+    return u"UPPER("_s + m_sortField + u')' + dir;
 }
 
 QString MessageListModel::pageStatement() const
@@ -92,12 +89,13 @@ QString MessageListModel::pageStatement() const
     if (!m_filter.isEmpty()) {
         statement += u" WHERE ("_s + m_filter + u')';
     }
-    return statement + u" ORDER BY "_s + orderClause() + u" ROWS ? TO ?"_s;
+    return statement + u" ORDER BY "_s + orderClause();
 }
 
 bool MessageListModel::open(const QSqlDatabase& database)
 {
     beginResetModel();
+    m_cursor.reset();
     m_rows.clear();
     m_db = database;
     m_open = false;
@@ -109,18 +107,30 @@ bool MessageListModel::open(const QSqlDatabase& database)
         m_db = QSqlDatabase();
         return false;
     }
-    m_open = true;
-    m_atEnd = false;
-    if (!readPage()) {
+    m_cursor = std::make_unique<QSqlQuery>(m_db);
+    m_cursor->setForwardOnly(true);
+    bool ok = m_cursor->prepare(pageStatement());
+    if (ok) {
+        for (const QVariant& value : m_filterValues) {
+            m_cursor->addBindValue(value);
+        }
+        ok = m_cursor->exec();
+    }
+    if (!ok) {
+        m_lastError = m_cursor->lastError().text();
         close();
         return false;
     }
+    m_open = true;
+    m_atEnd = false;
+    readPage();
     return true;
 }
 
 void MessageListModel::close()
 {
     beginResetModel();
+    m_cursor.reset();
     m_rows.clear();
     m_open = false;
     m_atEnd = true;
@@ -130,33 +140,25 @@ void MessageListModel::close()
 
 bool MessageListModel::readPage()
 {
-    QSqlQuery query(m_db);
-    query.setForwardOnly(true);
-    if (!query.prepare(pageStatement())) {
-        m_lastError = query.lastError().text();
-        return false;
-    }
-    for (const QVariant& value : m_filterValues) {
-        query.addBindValue(value);
-    }
-    const qsizetype first = m_rows.size() + 1;
-    query.addBindValue(first);
-    query.addBindValue(first + m_pageSize - 1);
-    if (!query.exec()) {
-        m_lastError = query.lastError().text();
+    if (!m_cursor) {
+        m_atEnd = true;
         return false;
     }
     QList<Row> page;
     const int fieldCount = static_cast<int>(pageFields().size());
-    while (query.next()) {
+    while (page.size() < m_pageSize && m_cursor->next()) {
         Row row;
         row.values.reserve(fieldCount);
         for (int i = 0; i < fieldCount; ++i) {
-            row.values.append(query.value(i));
+            row.values.append(m_cursor->value(i));
         }
         page.append(std::move(row));
     }
-    m_atEnd = page.size() < m_pageSize;
+    if (page.size() < m_pageSize) {
+        // The whole result is read: let the cursor and its transaction go.
+        m_atEnd = true;
+        m_cursor.reset();
+    }
     if (!page.isEmpty()) {
         const int start = static_cast<int>(m_rows.size());
         beginInsertRows({}, start, start + static_cast<int>(page.size()) - 1);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+
 #include <QAbstractTableModel>
 #include <QDateTime>
 #include <QList>
@@ -8,13 +10,18 @@
 
 #include "store/ListColumns.h"
 
+class QSqlQuery;
+
 // The message list over MAIL_VIEW, read page by page in the list's order.
 //
-// Opening reads only the first page; the view asks for more with
-// canFetchMore/fetchMore as the user scrolls. The body (MAILBODY, a blob) is
+// Opening runs one ordered query and reads only its first page; the view asks
+// for more with canFetchMore/fetchMore as the user scrolls, and each page comes
+// from the same open cursor (the engine navigates the date index, or sorts once
+// for other columns), so scrolling never repeats the sort. The body (MAILBODY, a blob) is
 // never part of a page: it is read for a row when a view asks for that cell.
-// The order comes from index field names like "MESSAGE_DATE:D"; every order
-// ends with the key, so pages never skip or repeat a row.
+// The order comes from index field names like "MESSAGE_DATE:D"; text orders
+// ignore letter case.
+
 class MessageListModel final : public QAbstractTableModel
 {
     Q_OBJECT
@@ -27,6 +34,7 @@ public:
     };
 
     explicit MessageListModel(QObject* parent = nullptr);
+    ~MessageListModel() override;
 
     // The ten columns (field and title); fields that are not MAIL_VIEW columns show nothing.
     void setColumns(const QList<ListColumn>& columns);
@@ -85,6 +93,7 @@ private:
     QString m_filter;
     QVariantList m_filterValues;
     QSqlDatabase m_db;
+    std::unique_ptr<QSqlQuery> m_cursor;
     QList<Row> m_rows;
     int m_pageSize = 200;
     bool m_open = false;

@@ -33,6 +33,15 @@ CREATE DESCENDING INDEX IDX_Message_Date_Desc ON Message_IdxTbl (Message_Date, M
 -- The same order the other way round, for a list sorted oldest first.
 CREATE ASCENDING INDEX IDX_Message_Date_Asc ON Message_IdxTbl (Message_Date, Message_ID);
 
+-- A title click sorts without regard to letter case; these let the engine read
+-- the most used of those orders straight from an index instead of sorting.
+CREATE ASCENDING INDEX IDX_Subject_Asc ON Message_IdxTbl COMPUTED BY (UPPER(Message_Subject));
+CREATE DESCENDING INDEX IDX_Subject_Desc ON Message_IdxTbl COMPUTED BY (UPPER(Message_Subject));
+CREATE ASCENDING INDEX IDX_Sender_Name_Asc ON Message_IdxTbl COMPUTED BY (UPPER(Sender_Name));
+CREATE DESCENDING INDEX IDX_Sender_Name_Desc ON Message_IdxTbl COMPUTED BY (UPPER(Sender_Name));
+CREATE ASCENDING INDEX IDX_Sender_Address_Asc ON Message_IdxTbl COMPUTED BY (UPPER(Sender_Address));
+CREATE DESCENDING INDEX IDX_Sender_Address_Desc ON Message_IdxTbl COMPUTED BY (UPPER(Sender_Address));
+
 -- An outer join, so that an index row whose data row is missing still lists.
 CREATE VIEW MAIL_VIEW (
     MESSAGE_ID, MESSAGE_DATE, ACCOUNT_KEY, SENDER_NAME, SENDER_ADDRESS,
