@@ -366,6 +366,18 @@ void TestDm_Ldb::gfixFollowsTheEngineFolderRule()
     QVERIFY(tool.open(QIODevice::WriteOnly));
     tool.close();
     QCOMPARE(FirebirdEngine::gfixPath(m_dir->path()), m_dir->filePath(u"FB5(x64)/gfix"_s));
+    // The client side looks in the working folder and points the engine there, unless FIREBIRD is set.
+    const QByteArray savedRoot = qgetenv("FIREBIRD");
+    qunsetenv("FIREBIRD");
+    QCOMPARE(FirebirdEngine::applyClientFolder(m_dir->filePath(u"elsewhere"_s)), QString());
+    QVERIFY(qEnvironmentVariableIsEmpty("FIREBIRD"));
+    QCOMPARE(FirebirdEngine::applyClientFolder(m_dir->path()), m_dir->filePath(u"FB5(x64)"_s));
+    QCOMPARE(qEnvironmentVariable("FIREBIRD"), m_dir->filePath(u"FB5(x64)"_s));
+    if (savedRoot.isEmpty()) {
+        qunsetenv("FIREBIRD");
+    } else {
+        qputenv("FIREBIRD", savedRoot);
+    }
     // A failing or missing tool ends the wait and reports failure.
     TDm_Ldb::Options opts = options();
     opts.gfixProgram = writeStandInGfix(1);
