@@ -112,9 +112,6 @@ bool TDm_Ldb::isConnected() const
 
 void TDm_Ldb::setConnectedState(bool open)
 {
-    if (m_believedOpen != open) {
-        m_believedOpen = open;
-    }
     Q_EMIT connectionChanged(open);
 }
 

@@ -123,6 +123,5 @@ private:
     QString m_title;
     QString m_lastError;
     bool m_terminateState = false;
-    bool m_believedOpen = false;
     std::unique_ptr<MessageListModel> m_list;
 };
