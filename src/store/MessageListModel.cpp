@@ -218,7 +218,7 @@ QVariant MessageListModel::data(const QModelIndex& index, int role) const
     }
     const QString field = m_columns.at(index.column()).field;
     const QVariant value = fieldValue(index.row(), field);
-    if (field == u"MAILBODY"_s && role == Qt::DisplayRole) {
+    if (field == u"MAILBODY"_s && role != Qt::EditRole) {
         return displayBody(value.toString());
     }
     if (value.typeId() == QMetaType::QDateTime && role == Qt::DisplayRole) {
