@@ -6,6 +6,7 @@
 #include <QSaveFile>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTcpSocket>
 
 #include "app/core/Delay.h"
 #include "store/ArchiveCreator.h"
@@ -161,11 +162,36 @@ bool TDm_Ldb::openConnection()
         m_lastError = tr("DBファイルがありません: ") + m_target.path();
         return false;
     }
+    // A server that does not answer would hold the window for the engine's
+    // own connect timeout (minutes); ask its port first, briefly.
+    if (!m_target.isEmbedded() && !serverAnswers()) {
+        m_lastError = tr("サーバーが応答しません: ") + m_target.host();
+        return false;
+    }
     if (!db.open()) {
         m_lastError = db.lastError().text();
         return false;
     }
     return true;
+}
+
+bool TDm_Ldb::serverAnswers() const
+{
+    // "host" or "host/port"; the engine's service port is 3050 unless given.
+    const QString host = m_target.host();
+    const qsizetype slash = host.lastIndexOf(u'/');
+    QString name = slash < 0 ? host : host.left(slash);
+    bool ok = true;
+    const int port = slash < 0 ? 3050 : host.mid(slash + 1).toInt(&ok);
+    if (!ok || port <= 0 || port > 65535) {
+        return true; // a service name: leave it to the engine
+    }
+    if (name.startsWith(u'[') && name.endsWith(u']')) {
+        name = name.mid(1, name.size() - 2);
+    }
+    QTcpSocket socket;
+    socket.connectToHost(name, static_cast<quint16>(port));
+    return socket.waitForConnected(m_options.serverTimeoutMs);
 }
 
 void TDm_Ldb::closeConnection()

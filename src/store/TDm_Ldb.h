@@ -40,6 +40,8 @@ public:
         QString gfixProgram;   // overrides the engine-folder rule (tests)
         // On-disk structure that marks a file of the previous engine generation.
         OdsVersion previousGeneration{13, 0};
+        // How long a server gets to accept the connection before it counts as not answering.
+        int serverTimeoutMs = 5000;
     };
 
     explicit TDm_Ldb(const Options& options, QObject* parent = nullptr);
@@ -113,6 +115,7 @@ Q_SIGNALS:
 
 private:
     void setConnectedState(bool open);
+    [[nodiscard]] bool serverAnswers() const;
 
     Options m_options;
     QString m_host;

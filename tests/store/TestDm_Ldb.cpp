@@ -78,6 +78,7 @@ TDm_Ldb::Options TestDm_Ldb::options(const QString& connection) const
     result.dataFolder = m_dir->path();
     result.programFolder = m_dir->path();
     result.workingFolder = m_dir->path();
+    result.serverTimeoutMs = 500;
     return result;
 }
 
@@ -168,6 +169,8 @@ void TestDm_Ldb::badTargetsLeavePlainTitleAndClosedConnection_data()
     // Port 1 on the loopback refuses at once: a server that does not answer.
     QTest::addRow("server does not answer")
         << u"127.0.0.1/1"_s << u"remote.fdb"_s << QByteArray() << u"Tidewell 管理"_s;
+    QTest::addRow("server address that nobody answers")
+        << u"10.255.255.1/3050"_s << u"remote.fdb"_s << QByteArray() << u"Tidewell 管理"_s;
     QTest::addRow("no file configured") << u""_s << u""_s << QByteArray() << u"<missing>"_s;
 }
 
