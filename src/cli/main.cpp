@@ -3,6 +3,7 @@
 #include <QTextStream>
 
 #include "cli/CliCommand.h"
+#include "cli/CmdCreateDb.h"
 
 using namespace Qt::StringLiterals;
 
@@ -15,6 +16,7 @@ namespace {
 QList<CliCommand> commands()
 {
     return {
+        createDbCommand(),
         inspectCommand(),
         tnefCommand(),
     };
