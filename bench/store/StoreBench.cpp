@@ -19,7 +19,6 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 
-#include "app/core/IniFile.h"
 #include "store/ArchiveCreator.h"
 #include "store/MessageListModel.h"
 #include "store/TDBListFrm.h"
@@ -123,7 +122,7 @@ int measure(const QString& path)
     const bool created = dm.create();
     const double connected = timer.nsecsElapsed() / 1e6;
     TDBListFrm frm(dm.list());
-    frm.setColumns(ListColumns::load(IniFile()));
+    frm.setColumns(ListColumns::defaults());
     frm.resize(1100, 600);
     frm.show();
     frm.grab();

@@ -1,12 +1,6 @@
 #include "store/ListColumns.h"
 
-#include "app/core/IniFile.h"
-
 using namespace Qt::StringLiterals;
-
-namespace {
-const QString kSection = u"DBGrid"_s;
-}
 
 QStringList ListColumns::viewFields()
 {
@@ -29,62 +23,26 @@ bool ListColumns::isViewField(const QString& field)
 
 QList<ListColumn> ListColumns::defaults()
 {
-    const QStringList titles = {tr("メッセージID"),
-                                tr("受信日時"),
-                                tr("アカウント(POP)"),
-                                tr("送信名"),
-                                tr("送信アドレス"),
-                                tr("受信名"),
-                                tr("受信アドレス"),
-                                tr("題目"),
-                                tr("メッセージファイル名"),
-                                tr("ボディ")};
-    const QStringList fields = viewFields();
+    return fromSettings(Settings::defaultGridColumns());
+}
+
+QList<ListColumn> ListColumns::fromSettings(const std::array<Settings::GridColumn, count>& columns)
+{
     QList<ListColumn> result;
-    for (int i = 0; i < count; ++i) {
-        const bool hidden = i == 0 || i == 2 || i == 9;
-        result.append({fields.at(i), titles.at(i), !hidden, (i == 0 || i == 2 || i == 9) ? 200 : 100});
+    for (const Settings::GridColumn& column : columns) {
+        result.append({column.fieldName.trimmed().toUpper(), column.title, column.visible, column.width});
     }
     return result;
 }
 
-QList<ListColumn> ListColumns::load(const IniFile& ini)
+std::array<Settings::GridColumn, ListColumns::count> ListColumns::toSettings(const QList<ListColumn>& columns)
 {
-    QList<ListColumn> result;
-    bool complete = true;
-    for (int i = 0; i < count; ++i) {
-        const QString n = QString::number(i);
-        ListColumn column;
-        column.visible = ini.readBool(kSection, QString(u"Visible_"_s + n), true);
-        column.width = ini.readInteger(kSection, QString(u"Columns_"_s + n), 200);
-        column.field = ini.readString(kSection, QString(u"FieldName_"_s + n)).trimmed().toUpper();
-        column.title = ini.readString(kSection, QString(u"TitelCaption_"_s + n));
-        complete = complete && !column.field.isEmpty();
-        result.append(column);
-    }
-    if (!complete) {
-        const QList<ListColumn> initial = defaults();
-        for (int i = 0; i < count; ++i) {
-            result[i].field = initial.at(i).field;
-            result[i].title = initial.at(i).title;
-        }
-        result[0].visible = false;
-        result[2].visible = false;
-        result[8].visible = false;
-    }
-    return result;
-}
-
-void ListColumns::save(IniFile& ini, const QList<ListColumn>& columns)
-{
+    std::array<Settings::GridColumn, count> result = Settings::defaultGridColumns();
     for (int i = 0; i < columns.size() && i < count; ++i) {
-        const QString n = QString::number(i);
         const ListColumn& column = columns.at(i);
-        ini.writeBool(kSection, QString(u"Visible_"_s + n), column.visible);
-        ini.writeInteger(kSection, QString(u"Columns_"_s + n), column.width);
-        ini.writeString(kSection, QString(u"FieldName_"_s + n), column.field);
-        ini.writeString(kSection, QString(u"TitelCaption_"_s + n), column.title);
+        result[i] = {column.visible, column.width, column.field, column.title};
     }
+    return result;
 }
 
 QString ListRules::indexFieldNames(const QString& field, int srtcnum)

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <array>
+
 #include <QCoreApplication>
 #include <QList>
 #include <QString>
 #include <QStringList>
 
-class IniFile;
+#include "app/core/Settings.h"
 
 // The ten columns of the message list as the settings file describes them
 // (section "DBGrid": FieldName_i, TitelCaption_i, Visible_i, Columns_i).
@@ -24,16 +26,14 @@ class ListColumns final
     Q_DECLARE_TR_FUNCTIONS(ListColumns)
 
 public:
-    static constexpr int count = 10;
+    static constexpr int count = Settings::kGridColumns;
 
     [[nodiscard]] static QStringList viewFields(); // the MAIL_VIEW columns in order
     [[nodiscard]] static bool isViewField(const QString& field);
     [[nodiscard]] static QList<ListColumn> defaults();
-    // Reads the ten positions; if any ends up without a field name, every field
-    // name and title takes its default and positions 0, 2 and 8 are hidden
-    // (widths and the other visibilities stay as read).
-    [[nodiscard]] static QList<ListColumn> load(const IniFile& ini);
-    static void save(IniFile& ini, const QList<ListColumn>& columns);
+    // The grid layout as the settings hold it ("DBGrid", with its reset rule), and back.
+    [[nodiscard]] static QList<ListColumn> fromSettings(const std::array<Settings::GridColumn, count>& columns);
+    [[nodiscard]] static std::array<Settings::GridColumn, count> toSettings(const QList<ListColumn>& columns);
 };
 
 // Small rules of the list window that need no widgets.

@@ -7,6 +7,7 @@
 #include <QTest>
 
 #include "app/core/IniFile.h"
+#include "app/core/Settings.h"
 #include "store/DbListHost.h"
 #include "store/ListColumns.h"
 #include "store/MessageListModel.h"
@@ -74,7 +75,9 @@ void TestDBListFrm::init()
 {
     m_model = std::make_unique<MessageListModel>();
     m_frm = std::make_unique<TDBListFrm>(*m_model);
-    m_frm->setColumns(ListColumns::load(IniFile()));
+    Settings settings;
+    settings.load(IniFile(), {});
+    m_frm->setColumns(ListColumns::fromSettings(settings.gridColumns));
     QVERIFY(m_model->open(m_db));
     m_frm->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_frm.get()));
@@ -106,7 +109,9 @@ void TestDBListFrm::columnsFromSettingsAndBack()
     QCOMPARE(left.at(4).width, 150); // 送信名, now fifth
     QCOMPARE(left.at(9).visible, false);
     IniFile ini;
-    ListColumns::save(ini, left);
+    Settings settings;
+    settings.gridColumns = ListColumns::toSettings(left);
+    settings.save(ini);
     QCOMPARE(ini.readString(u"DBGrid", u"FieldName_0"), u"MESSAGE_SUBJECT"_s);
     QCOMPARE(ini.readInteger(u"DBGrid", u"Columns_4", 0), 150);
     QCOMPARE(ini.readBool(u"DBGrid", u"Visible_9", true), false);

@@ -3,6 +3,7 @@
 #include <QTest>
 
 #include "app/core/IniFile.h"
+#include "app/core/Settings.h"
 #include "store/ListColumns.h"
 #include "store/MessageListModel.h"
 #include "store/StoreFixture.h"
@@ -297,7 +298,9 @@ void TestMessageListModel::columnsFromSettings()
     QFETCH(QStringList, titles);
     QFETCH(QList<bool>, visible);
     QFETCH(QList<int>, widths);
-    const QList<ListColumn> columns = ListColumns::load(IniFile::fromText(ini));
+    Settings settings;
+    settings.load(IniFile::fromText(ini), {});
+    const QList<ListColumn> columns = ListColumns::fromSettings(settings.gridColumns);
     QCOMPARE(columns.size(), 10);
     for (int i = 0; i < 10; ++i) {
         QCOMPARE(columns.at(i).field, fields.at(i));
@@ -309,16 +312,21 @@ void TestMessageListModel::columnsFromSettings()
 
 void TestMessageListModel::columnsWrittenBackAsLeft()
 {
-    QList<ListColumn> columns = ListColumns::load(IniFile());
+    Settings settings;
+    settings.load(IniFile(), {});
+    QList<ListColumn> columns = ListColumns::fromSettings(settings.gridColumns);
     std::swap(columns[1], columns[7]);
     columns[3].width = 321;
     columns[5].visible = false;
     IniFile ini;
-    ListColumns::save(ini, columns);
+    settings.gridColumns = ListColumns::toSettings(columns);
+    settings.save(ini);
     QCOMPARE(ini.readString(u"DBGrid", u"FieldName_1"), u"MESSAGE_SUBJECT"_s);
     QCOMPARE(ini.readString(u"DBGrid", u"TitelCaption_7"), u"受信日時"_s);
     QCOMPARE(ini.readInteger(u"DBGrid", u"Columns_3", 0), 321);
-    QCOMPARE(ListColumns::load(ini), columns);
+    Settings back;
+    back.load(ini, {});
+    QCOMPARE(ListColumns::fromSettings(back.gridColumns), columns);
 }
 
 void TestMessageListModel::fontSizeSteps_data()
