@@ -34,6 +34,7 @@
 #include "app/ParameterGrid.h"
 #include "app/TAboutBox.h"
 #include "app/WindowMessageView.h"
+#include "app/WindowStoreHost.h"
 #include "app/core/Delay.h"
 #include "app/core/FileChooser.h"
 #include "app/core/FolderTree.h"
@@ -43,6 +44,10 @@
 #include "reader/HtmlView.h"
 #include "reader/HtmlZoom.h"
 #include "reader/InternetMessageReader.h"
+#include "store/DbConnectController.h"
+#include "store/ListColumns.h"
+#include "store/TDBListFrm.h"
+#include "store/TDm_Ldb.h"
 
 using namespace Qt::StringLiterals;
 
@@ -108,6 +113,7 @@ TFrmTdw::TFrmTdw(const DataFolders& folders,
     ClearMessageView();
     if (m_arguments.help) {
         // Nothing is loaded and nothing will be saved; the program ends after the usage text.
+        createStore();
         m_prompter.information(StartupArguments::usage());
         return;
     }
@@ -115,6 +121,7 @@ TFrmTdw::TFrmTdw(const DataFolders& folders,
     loadSettings();
     measureScreen();
     restoreFromSettings();
+    createStore();
     QDir().mkpath(m_folders.mailDat());
 }
 
@@ -184,10 +191,15 @@ void TFrmTdw::createActions()
     auto* select = addAction(u"DBSelect"_s, tr("DB検索 (&R)"), true);
     select->setIconText(tr("DB検索"));
     select->setIcon(themedIcon(u"edit-find"_s, QStyle::SP_FileDialogContentsView));
+    connectDb->setCheckable(true);
     addAction(u"DispMsgDat"_s, tr("メッセージの表示 (&M)"), false);
     addAction(u"ExprtMsgFile"_s, tr("メッセージファイルのエクスポート (&E)"), false);
-    addAction(u"DBBackup"_s, tr("DBファイルのバックアップ (&B)"), true)->setCheckable(true);
-    addAction(u"MLSender"_s, tr("メールの一斉送信 (&S)"), true)->setCheckable(true);
+    addAction(u"DelMsgDat"_s, tr("メッセージの削除 (&D)"), false);
+    addAction(u"SetListFontSize"_s, tr("フォントサイズ"), false);
+    auto* backup = addAction(u"DBBackup"_s, tr("DBファイルのバックアップ (&B)"), true);
+    backup->setCheckable(true);
+    auto* sender = addAction(u"MLSender"_s, tr("メールの一斉送信 (&S)"), true);
+    sender->setCheckable(true);
     addAction(u"DBFileSet"_s, tr("DBファイル設定(&D)"), true);
     auto* tab1 = addAction(u"DispTAB1"_s, tr("書誌情報TAB(&T)"), true);
     tab1->setCheckable(true);
@@ -225,6 +237,8 @@ void TFrmTdw::createActions()
     print->setShortcutContext(Qt::WindowShortcut);
 
     connect(exit, &QAction::triggered, this, &QWidget::close);
+    connect(backup, &QAction::triggered, this, [this](bool on) { switchMode(u"DBBackup"_s, on); });
+    connect(sender, &QAction::triggered, this, [this](bool on) { switchMode(u"MLSender"_s, on); });
     connect(open, &QAction::triggered, this, &TFrmTdw::openMessages);
     connect(zoomIn, &QAction::triggered, this, [this] { zoom(true); });
     connect(zoomOut, &QAction::triggered, this, [this] { zoom(false); });
@@ -492,7 +506,6 @@ void TFrmTdw::createCentralArea()
     m_parameterTab = addPage(u"ParameterTab"_s, tr("パラメータ設定"));
     m_parameterGrid = new ParameterGrid(m_settings.parameters, m_parameterTab);
     (new QVBoxLayout(m_parameterTab))->addWidget(m_parameterGrid);
-    connect(m_parameterGrid, &ParameterGrid::left, this, &TFrmTdw::applyAutoViewShortcuts);
 
     m_dataTab = addPage(u"DataTab"_s, u"Data"_s);
     auto* dataLayout = new QHBoxLayout(m_dataTab);
@@ -600,10 +613,21 @@ void TFrmTdw::collectSettings()
     s.fontSize = m_messageText->font().pointSize();
     const QColor color = m_fontColor->currentData().value<QColor>();
     s.fontColor = (m_fontColor->currentIndex() <= 0 || !color.isValid()) ? 0 : toColorRef(color);
+    if (m_dm) {
+        s.Ldb_Host1 = m_dm->Ldb_Host1();
+        s.Ldb_Path1 = m_dm->Ldb_Path1();
+    }
+    if (m_listWindow) {
+        s.gridColumns = ListColumns::toSettings(m_listWindow->columns());
+        s.DBLstFrmFontSize = m_listWindow->fontSize();
+        s.LstWidth = m_listWindow->placement().LstWidth;
+        s.LstHeight = m_listWindow->placement().LstHeight;
+    }
 }
 
 void TFrmTdw::saveSettings()
 {
+    m_dm->releaseLock();
     collectSettings();
     IniFile ini(m_folders.iniFilePath());
     m_settings.save(ini);
@@ -704,21 +728,117 @@ bool TFrmTdw::RemoveFolderTree(const QString& path)
 void TFrmTdw::DockListWindow()
 {
     if (!m_listWindow) {
-        auto* placeholder = new QWidget;
-        placeholder->setObjectName(u"DBListFrm"_s);
-        m_listWindow = placeholder;
+        m_listWindow = new TDBListFrm(m_dm->list());
+        m_listWindow->setObjectName(u"DBListFrm"_s);
+        m_listWindow->setColumns(ListColumns::fromSettings(m_settings.gridColumns));
+        m_listWindow->setFontSize(m_settings.DBLstFrmFontSize);
+        m_listWindow->placement().LstWidth = m_settings.LstWidth;
+        m_listWindow->placement().LstHeight = m_settings.LstHeight;
+        m_listWindow->bindCommands(
+            action(u"DispMsgDat"_s), action(u"ExprtMsgFile"_s), action(u"DelMsgDat"_s), action(u"SetListFontSize"_s));
+        m_listWindow->setModeWord(m_storeHost.get());
+        m_listWindow->setController(m_dbConnect);
+        connect(m_listWindow, &TDBListFrm::dockBackRequested, this, &TFrmTdw::DockListWindow);
+    }
+    if (m_listWindow->isWindow()) {
+        m_listWindow->dockingEnded(ListWindowState::Host::PageControl);
     }
     if (m_pageControl->indexOf(m_listWindow) < 0) {
-        m_pageControl->addTab(m_listWindow, tr("DB List View"));
+        m_pageControl->addTab(m_listWindow, TDBListFrm::dockedCaption());
     }
-    m_listWindow->setWindowTitle(tr("DB List View"));
+    m_listWindow->setWindowTitle(TDBListFrm::dockedCaption());
     m_listWindow->show();
     m_pageControl->setCurrentWidget(m_listWindow);
 }
 
-void TFrmTdw::applyAutoViewShortcuts()
+TDBListFrm* TFrmTdw::listWindow() const
 {
-    Q_EMIT autoViewShortcutsChanged(m_settings.parameters.value(u"AutoView") == u"1"_s);
+    return m_listWindow;
+}
+
+void TFrmTdw::floatListWindow()
+{
+    if (!m_listWindow || m_pageControl->indexOf(m_listWindow) < 0) {
+        return;
+    }
+    ListWindowState::undockedFromPageControl(*m_storeHost, (m_state.pmode & kListOpen) != 0);
+    m_pageControl->removeTab(m_pageControl->indexOf(m_listWindow));
+    m_listWindow->setParent(this, Qt::Window);
+    m_listWindow->dockingEnded(ListWindowState::Host::Other);
+    m_listWindow->show();
+    m_listWindow->raise();
+}
+
+void TFrmTdw::closeListWindow()
+{
+    if (!m_listWindow) {
+        return;
+    }
+    const int index = m_pageControl->indexOf(m_listWindow);
+    if (index >= 0) {
+        m_pageControl->removeTab(index);
+    }
+    m_listWindow->hide();
+}
+
+void TFrmTdw::createStore()
+{
+    // A newcomer gets an archive of their own in the data folder.
+    QString host = m_settings.Ldb_Host1;
+    QString path = m_settings.Ldb_Path1;
+    if (!m_arguments.help && path.trimmed().isEmpty()) {
+        QString error;
+        if (TDm_Ldb::adoptDefaultArchive(host, path, m_folders.dataPath(), &error)) {
+            m_settings.Ldb_Host1 = host;
+            m_settings.Ldb_Path1 = path;
+        }
+    }
+    TDm_Ldb::Options options;
+    options.dataFolder = m_folders.dataPath();
+    options.programFolder = m_folders.programFolder();
+    options.workingFolder = QDir::currentPath();
+    m_dm = new TDm_Ldb(options, this);
+    m_dm->setTarget(m_settings.Ldb_Host1, m_settings.Ldb_Path1);
+    if (!m_arguments.help) {
+        m_dm->acquireLock();
+    }
+    connect(m_dm, &TDm_Ldb::titleChanged, this, &QWidget::setWindowTitle);
+    m_storeHost = std::make_unique<WindowStoreHost>(*this);
+    m_dbConnect = new DbConnectController(*m_dm, m_settings.parameters, m_storeHost->host(), this);
+    connect(action(u"DBConnect"_s), &QAction::triggered, m_dbConnect, &DbConnectController::toggle);
+    connect(m_parameterGrid, &ParameterGrid::left, m_dbConnect, &DbConnectController::applyAutoViewShortcuts);
+    // A double click on the docked list's tab lets it float, as dragging it out of the page control would.
+    connect(m_pageControl, &QTabWidget::tabBarDoubleClicked, this, [this](int index) {
+        if (m_listWindow && m_pageControl->widget(index) == m_listWindow) {
+            floatListWindow();
+        }
+    });
+}
+
+void TFrmTdw::createDataModule()
+{
+    m_dm->create();
+}
+
+void TFrmTdw::switchMode(const QString& name, bool shown)
+{
+    // The list, the workbench and the sender exclude each other.
+    m_dbConnect->closeList();
+    setModeShown(name == u"DBBackup"_s ? u"MLSender"_s : u"DBBackup"_s, false);
+    setModeShown(name, shown);
+}
+
+void TFrmTdw::setModeShown(const QString& name, bool shown)
+{
+    QAction* mode = action(name);
+    if (!mode) {
+        return;
+    }
+    mode->setChecked(shown);
+    setTabVisible(name == u"DBBackup"_s ? m_backupTab : m_senderTab, shown);
+    if (shown) {
+        m_pageControl->setCurrentWidget(name == u"DBBackup"_s ? m_backupTab : m_senderTab);
+    }
 }
 
 void TFrmTdw::readMessageFile(const QString& path)

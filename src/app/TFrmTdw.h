@@ -15,6 +15,7 @@
 class FileChooser;
 class HtmlView;
 class InternetMessageReader;
+class DbConnectController;
 class ParameterGrid;
 class Prompter;
 class WindowMessageView;
@@ -28,6 +29,9 @@ class QSplitter;
 class QTabWidget;
 class QTextEdit;
 class QToolBar;
+class TDBListFrm;
+class TDm_Ldb;
+class WindowStoreHost;
 
 // The main window: it owns the program state and wires the panels and
 // controllers of every subsystem together. The work itself lives in those.
@@ -88,10 +92,19 @@ public:
     bool RemoveFolderTree(const QString& path);
     // Puts the message list window into the page control as "DB List View".
     void DockListWindow();
-    [[nodiscard]] QWidget* listWindow() const { return m_listWindow; }
+    // Takes the list window away, docked or floating.
+    void closeListWindow();
+    // Lets the docked list window float on its own.
+    void floatListWindow();
+    [[nodiscard]] TDBListFrm* listWindow() const;
 
-    // Applies the AutoView rule to the message list's context menu shortcuts.
-    void applyAutoViewShortcuts();
+    // The data module: opens the archive, upgrades it when needed, names it in the title.
+    void createDataModule();
+    [[nodiscard]] TDm_Ldb& dataModule() const { return *m_dm; }
+    [[nodiscard]] DbConnectController& dbConnect() const { return *m_dbConnect; }
+
+    // The file workbench ("DBBackup") and the bulk sender ("MLSender") shown or not.
+    void setModeShown(const QString& action, bool shown);
 
     // How the help pages are opened; tests replace it.
     void setUrlOpener(std::function<bool(const QUrl&)> opener) { m_openUrl = std::move(opener); }
@@ -100,7 +113,6 @@ public:
 
 Q_SIGNALS:
     void messageViewCleared();
-    void autoViewShortcutsChanged(bool autoView);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -113,6 +125,8 @@ private:
     void createActions();
     void openMessages();
     void zoom(bool in);
+    void createStore();
+    void switchMode(const QString& action, bool shown);
     void createMenus();
     void createToolBars();
     void createCentralArea();
@@ -166,7 +180,10 @@ private:
     QComboBox* m_fontSize = nullptr;
     QComboBox* m_fontColor = nullptr;
     std::array<QLabel*, 3> m_statusPanels{};
-    QPointer<QWidget> m_listWindow;
+    QPointer<TDBListFrm> m_listWindow;
+    TDm_Ldb* m_dm = nullptr;
+    DbConnectController* m_dbConnect = nullptr;
+    std::unique_ptr<WindowStoreHost> m_storeHost;
     HtmlView* m_htmlView = nullptr;
     MessageInfo m_messageInfo;
     std::unique_ptr<WindowMessageView> m_messageView;

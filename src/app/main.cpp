@@ -121,6 +121,8 @@ int main(int argc, char* argv[])
     mainWindow = &window;
     prompter.setParent(&window);
     files.setParent(&window);
+    // The data module comes right after the main window: it opens the archive and names it in the title.
+    window.createDataModule();
     instance.setActivator([&window](const QStringList& asked) { return showWindowTitled(window, asked); });
 
     Delay::wait(1000);

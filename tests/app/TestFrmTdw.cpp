@@ -16,6 +16,9 @@
 #include "app/TFrmTdw.h"
 #include "app/core/IniFile.h"
 #include "app/core/ParameterTable.h"
+#include "app/core/SideFile.h"
+#include "store/TDBListFrm.h"
+#include "store/TDm_Ldb.h"
 #include "support/ScriptedFileChooser.h"
 #include "support/ScriptedPrompter.h"
 
@@ -44,6 +47,8 @@ private Q_SLOTS:
     void themeChoiceAsksBeforeRestarting();
     void helpActionsOpenTheirPages();
     void clearMessageViewEmptiesAndHides();
+    void dbConnectOpensAndClosesTheList();
+    void workbenchAndSenderCloseTheList();
 
 private:
     std::unique_ptr<TFrmTdw> makeWindow(const QStringList& arguments = {});
@@ -66,8 +71,11 @@ QString TestFrmTdw::programPath() const
 
 std::unique_ptr<TFrmTdw> TestFrmTdw::makeWindow(const QStringList& arguments)
 {
-    return std::make_unique<TFrmTdw>(
-        DataFolders(programPath()), m_prompter, m_files, StartupArguments::parse(arguments));
+    // As at start-up: the window, then the data module.
+    auto window =
+        std::make_unique<TFrmTdw>(DataFolders(programPath()), m_prompter, m_files, StartupArguments::parse(arguments));
+    window->createDataModule();
+    return window;
 }
 
 void TestFrmTdw::init()
@@ -86,7 +94,12 @@ void TestFrmTdw::cleanup()
 void TestFrmTdw::firstRunOpensWithDefaults()
 {
     auto window = makeWindow();
-    QCOMPARE(window->windowTitle(), u"Tidewell 管理"_s);
+    // A newcomer gets an archive in the data folder, opened embedded and named in the title.
+    QCOMPARE(window->settings().Ldb_Path1, dataPath() + u"/Tidewell.fdb"_s);
+    QCOMPARE(window->windowTitle(), u"Tidewell 管理 -- Tidewell.fdb"_s);
+    QCOMPARE(SideFile::readText(dataPath() + u"/$FormTitle.txt"_s), u"Tidewell 管理 -- Tidewell.fdb"_s);
+    QVERIFY(window->dataModule().Semafore_Flg());
+    QVERIFY(window->action(u"DBConnect"_s)->isEnabled());
     QCOMPARE(window->pos(), QPoint(50, 50));
     QCOMPARE(window->size(), QSize(640, 480));
     QCOMPARE(window->folders().dataPath(), dataPath());
@@ -365,6 +378,43 @@ void TestFrmTdw::clearMessageViewEmptiesAndHides()
     QVERIFY(!window->action(u"MessageSave"_s)->isEnabled());
     QVERIFY(!window->action(u"Zoom_IncMgn"_s)->isEnabled());
     QVERIFY(!window->state().TnefFlg);
+}
+
+void TestFrmTdw::dbConnectOpensAndClosesTheList()
+{
+    auto window = makeWindow();
+    window->show();
+    QAction* connectDb = window->action(u"DBConnect"_s);
+    connectDb->trigger();
+    QVERIFY(window->state().pmode & TFrmTdw::kListOpen);
+    QVERIFY(connectDb->isChecked());
+    QCOMPARE(window->statusText(2), u"DBと接続しました"_s);
+    auto* pages = window->findChild<QTabWidget*>(u"PageControl1"_s);
+    QCOMPARE(pages->tabText(pages->currentIndex()), u"DB List View"_s);
+    QVERIFY(window->listWindow());
+    // An empty archive offers nothing to show, export or delete.
+    QVERIFY(!window->action(u"DispMsgDat"_s)->isEnabled());
+    connectDb->trigger();
+    QVERIFY(!(window->state().pmode & TFrmTdw::kListOpen));
+    QVERIFY(!connectDb->isChecked());
+    QCOMPARE(pages->indexOf(window->listWindow()), -1);
+    window->close();
+    // The lock file beside the archive is gone with the window.
+    QVERIFY(!QFileInfo::exists(dataPath() + u"/Semafore"_s));
+}
+
+void TestFrmTdw::workbenchAndSenderCloseTheList()
+{
+    auto window = makeWindow();
+    window->action(u"DBConnect"_s)->trigger();
+    QVERIFY(window->state().pmode & TFrmTdw::kListOpen);
+    window->action(u"MLSender"_s)->trigger();
+    QVERIFY(!(window->state().pmode & TFrmTdw::kListOpen));
+    QVERIFY(window->isTabVisible(window->tab(u"SenderTab"_s)));
+    window->action(u"DBBackup"_s)->trigger();
+    QVERIFY(!window->action(u"MLSender"_s)->isChecked());
+    QVERIFY(!window->isTabVisible(window->tab(u"SenderTab"_s)));
+    QVERIFY(window->isTabVisible(window->tab(u"BackupTab"_s)));
 }
 
 QTEST_MAIN(TestFrmTdw)
