@@ -44,6 +44,7 @@
 #include "reader/HtmlView.h"
 #include "reader/HtmlZoom.h"
 #include "reader/InternetMessageReader.h"
+#include "reader/gpg/GpgDecryptor.h"
 #include "store/DbConnectController.h"
 #include "store/ListColumns.h"
 #include "store/TDBListFrm.h"
@@ -102,6 +103,16 @@ TFrmTdw::TFrmTdw(const DataFolders& folders,
     m_messageView = std::make_unique<WindowMessageView>(*this);
     m_reader =
         std::make_unique<InternetMessageReader>(*m_messageView, m_settings.parameters, m_prompter, m_messageInfo);
+    m_gpg = std::make_unique<GpgDecryptor>(m_settings.parameters, m_prompter, m_files, m_folders.mailDat());
+    connect(
+        m_gpg.get(), &GpgDecryptor::statusTextChanged, this, [this](const QString& text) { setStatusText(2, text); });
+    connect(m_gpg.get(), &GpgDecryptor::bodyTextReady, this, [this](const QString& text, GpgDecryptor::Job job) {
+        m_messageText->setPlainText(text);
+        if (job == GpgDecryptor::Job::Body || job == GpgDecryptor::Job::BareFile) {
+            m_messageInfo.MailBody = text;
+        }
+    });
+    connect(this, &TFrmTdw::messageViewCleared, m_gpg.get(), &GpgDecryptor::abandonRunningJobs);
 
     // The theme chosen on the command line counts for this run only.
     if (m_arguments.theme) {

@@ -13,6 +13,7 @@
 #include "reader/MessageInfo.h"
 
 class FileChooser;
+class GpgDecryptor;
 class HtmlView;
 class InternetMessageReader;
 class DbConnectController;
@@ -75,6 +76,8 @@ public:
     // Reads an internet message file into the view, as every intake does.
     void readMessageFile(const QString& path);
     Settings& settings() { return m_settings; }
+    // The GnuPG decryption jobs (body, attachments of list I and II).
+    GpgDecryptor& gpg() { return *m_gpg; }
     [[nodiscard]] const DataFolders& folders() const { return m_folders; }
     [[nodiscard]] QAction* action(const QString& name) const;
     [[nodiscard]] QWidget* tab(const QString& objectName) const;
@@ -188,6 +191,7 @@ private:
     MessageInfo m_messageInfo;
     std::unique_ptr<WindowMessageView> m_messageView;
     std::unique_ptr<InternetMessageReader> m_reader;
+    std::unique_ptr<GpgDecryptor> m_gpg;
 
     std::function<bool(const QUrl&)> m_openUrl;
     std::function<void()> m_restart;

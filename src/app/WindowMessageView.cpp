@@ -14,6 +14,7 @@
 #include "reader/HtmlView.h"
 #include "reader/InternetMessageReader.h"
 #include "reader/MessageInfo.h"
+#include "reader/gpg/GpgDecryptor.h"
 
 using namespace Qt::StringLiterals;
 
@@ -115,9 +116,10 @@ void WindowMessageView::unpackTnef(int /*partIndex*/)
     // Unpacking into the second attachment list arrives with the attachment lists.
 }
 
-void WindowMessageView::decryptArmoredText(const QStringList& /*armoredText*/, bool /*jisFlg*/, ArmorSource /*source*/)
+void WindowMessageView::decryptArmoredText(const QStringList& armoredText, bool jisFlg, ArmorSource source)
 {
-    // Decryption with GnuPG arrives with its own jobs; until then the armored text stays as it is.
+    // The window shows the result through the decryptor's bodyTextReady signal.
+    m_window.gpg().decryptBody(armoredText, jisFlg, source);
 }
 
 bool WindowMessageView::fromStore() const

@@ -2,13 +2,16 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTemporaryDir>
 
+#include "app/core/FileChooser.h"
 #include "app/core/ParameterTable.h"
 #include "app/core/Prompter.h"
 #include "cli/CliCommand.h"
 #include "reader/InternetMessageReader.h"
 #include "reader/MessageInfo.h"
 #include "reader/MessageView.h"
+#include "reader/gpg/GpgDecryptor.h"
 
 using namespace Qt::StringLiterals;
 
@@ -21,6 +24,7 @@ public:
     QString html;
     bool hasHtml = false;
     QStringList attachments;
+    GpgDecryptor* gpg = nullptr; // decrypts armored bodies when a GnuPG program was given
 
     void clearMessageView() override
     {
@@ -43,7 +47,12 @@ public:
     }
     void setStatusText(const QString&) override {}
     void unpackTnef(int) override {}
-    void decryptArmoredText(const QStringList&, bool, ArmorSource) override {}
+    void decryptArmoredText(const QStringList& armoredText, bool jisFlg, ArmorSource source) override
+    {
+        if (gpg) {
+            gpg->decryptBody(armoredText, jisFlg, source);
+        }
+    }
     bool fromStore() const override { return false; }
 };
 
@@ -73,13 +82,28 @@ private:
     QTextStream& m_err;
 };
 
+// No dialog can be shown here: every save is cancelled.
+class NoFileChooser final : public FileChooser
+{
+public:
+    QStringList openFiles(Request&) override { return {}; }
+    QString saveFile(Request&) override { return {}; }
+    QString chooseFolder(const QString&, const QString&) override { return {}; }
+};
+
 int runInspect(const QStringList& args, QTextStream& out, QTextStream& err)
 {
-    if (args.size() != 1) {
-        err << "usage: tidewell-cli inspect FILE\n";
+    QString gpgPath;
+    QStringList rest = args;
+    if (rest.size() == 3 && rest.first() == u"--gpg"_s) {
+        gpgPath = rest.at(1);
+        rest = rest.mid(2);
+    }
+    if (rest.size() != 1) {
+        err << "usage: tidewell-cli inspect [--gpg PATH] FILE\n";
         return 2;
     }
-    const QString path = args.first();
+    const QString path = rest.first();
     const QFileInfo info(path);
     if (!info.exists() || !info.isFile()) {
         err << "tidewell-cli inspect: no such file: " << path << '\n';
@@ -91,10 +115,23 @@ int runInspect(const QStringList& args, QTextStream& out, QTextStream& err)
     for (int i = 1; i <= 10; ++i) {
         parameters.setValue(QString(u"MailAccount"_s + QString::number(i)), QString());
     }
-    parameters.setValue(u"GPGPath", QString());
+    parameters.setValue(u"GPGPath", gpgPath);
     StreamPrompter prompter(err);
     MessageInfo message;
     message.MessageFile = path;
+
+    // GnuPG's input and output live in a private folder that is removed at the end.
+    QTemporaryDir workFolder;
+    NoFileChooser noFiles;
+    GpgDecryptor gpg(parameters, prompter, noFiles, workFolder.path());
+    QObject::connect(&gpg, &GpgDecryptor::bodyTextReady, &gpg, [&message](const QString& text, GpgDecryptor::Job job) {
+        if (job == GpgDecryptor::Job::Body || job == GpgDecryptor::Job::BareFile) {
+            message.MailBody = text;
+        }
+    });
+    if (!gpgPath.isEmpty() && workFolder.isValid()) {
+        view.gpg = &gpg;
+    }
     InternetMessageReader reader(view, parameters, prompter, message);
     reader.ReadInternetMessage(path);
 
@@ -126,7 +163,8 @@ int runInspect(const QStringList& args, QTextStream& out, QTextStream& err)
 CliCommand inspectCommand()
 {
     return {u"inspect"_s,
-            u"inspect FILE"_s,
-            u"read an internet message (.eml) and print what the reader takes from it as JSON"_s,
+            u"inspect [--gpg PATH] FILE"_s,
+            u"read an internet message (.eml) and print what the reader takes from it as JSON; with --gpg, "
+            u"armored bodies are decrypted with the GnuPG program at PATH"_s,
             &runInspect};
 }
