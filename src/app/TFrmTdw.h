@@ -12,9 +12,12 @@
 #include "app/core/StartupArguments.h"
 #include "reader/MessageInfo.h"
 
+class AttachmentLists;
 class FileChooser;
+class FileOpener;
 class HtmlView;
 class InternetMessageReader;
+class OutlookMessageReader;
 class ParameterGrid;
 class Prompter;
 class WindowMessageView;
@@ -70,6 +73,10 @@ public:
     MessageInfo& messageInfo() { return m_messageInfo; }
     // Reads an internet message file into the view, as every intake does.
     void readMessageFile(const QString& path);
+    // Reads an Outlook message file (.msg) into the view.
+    void ReadOutlookMessage(const QString& path);
+    // Attachment lists I and II with their actions (the GnuPG jobs connect to its gpgRequested()).
+    AttachmentLists* attachmentLists() const { return m_attachmentLists; }
     Settings& settings() { return m_settings; }
     [[nodiscard]] const DataFolders& folders() const { return m_folders; }
     [[nodiscard]] QAction* action(const QString& name) const;
@@ -111,6 +118,7 @@ private:
     friend class WindowMessageView;
 
     void createActions();
+    void createAttachmentLists();
     void openMessages();
     void zoom(bool in);
     void createMenus();
@@ -171,6 +179,9 @@ private:
     MessageInfo m_messageInfo;
     std::unique_ptr<WindowMessageView> m_messageView;
     std::unique_ptr<InternetMessageReader> m_reader;
+    std::unique_ptr<OutlookMessageReader> m_outlookReader;
+    std::unique_ptr<FileOpener> m_opener;
+    AttachmentLists* m_attachmentLists = nullptr;
 
     std::function<bool(const QUrl&)> m_openUrl;
     std::function<void()> m_restart;

@@ -1,7 +1,9 @@
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTemporaryDir>
 
 #include "app/core/ParameterTable.h"
 #include "app/core/Prompter.h"
@@ -9,6 +11,7 @@
 #include "reader/InternetMessageReader.h"
 #include "reader/MessageInfo.h"
 #include "reader/MessageView.h"
+#include "reader/OutlookMessageReader.h"
 
 using namespace Qt::StringLiterals;
 
@@ -95,8 +98,21 @@ int runInspect(const QStringList& args, QTextStream& out, QTextStream& err)
     StreamPrompter prompter(err);
     MessageInfo message;
     message.MessageFile = path;
-    InternetMessageReader reader(view, parameters, prompter, message);
-    reader.ReadInternetMessage(path);
+    if (info.suffix().compare(u"msg"_s, Qt::CaseInsensitive) == 0) {
+        // The reader opens a copy beside the file it is given; make that beside a copy of our own,
+        // so that inspecting never writes into the folder of the file.
+        QTemporaryDir work;
+        const QString copy = work.path() + u"/"_s + info.fileName();
+        if (!work.isValid() || !QFile::copy(path, copy)) {
+            err << "tidewell-cli inspect: cannot copy " << path << '\n';
+            return 1;
+        }
+        OutlookMessageReader reader(view, parameters, prompter, message);
+        reader.ReadOutlookMessage(copy);
+    } else {
+        InternetMessageReader reader(view, parameters, prompter, message);
+        reader.ReadInternetMessage(path);
+    }
 
     QJsonArray attachments;
     for (const QString& caption : std::as_const(view.attachments)) {
@@ -125,8 +141,9 @@ int runInspect(const QStringList& args, QTextStream& out, QTextStream& err)
 
 CliCommand inspectCommand()
 {
-    return {u"inspect"_s,
-            u"inspect FILE"_s,
-            u"read an internet message (.eml) and print what the reader takes from it as JSON"_s,
-            &runInspect};
+    return {
+        u"inspect"_s,
+        u"inspect FILE"_s,
+        u"read an internet message (.eml) or an Outlook message (.msg) and print what the reader takes from it as JSON"_s,
+        &runInspect};
 }
