@@ -41,9 +41,13 @@
 #include "app/core/IniFile.h"
 #include "app/core/Prompter.h"
 #include "app/core/SideFile.h"
+#include "reader/AttachmentListPanel.h"
+#include "reader/AttachmentLists.h"
 #include "reader/HtmlView.h"
 #include "reader/HtmlZoom.h"
 #include "reader/InternetMessageReader.h"
+#include "reader/OpenAndWait.h"
+#include "reader/OutlookMessageReader.h"
 #include "reader/gpg/GpgDecryptor.h"
 #include "store/DbConnectController.h"
 #include "store/ListColumns.h"
@@ -113,6 +117,7 @@ TFrmTdw::TFrmTdw(const DataFolders& folders,
         }
     });
     connect(this, &TFrmTdw::messageViewCleared, m_gpg.get(), &GpgDecryptor::abandonRunningJobs);
+    connectDecryptionToLists();
 
     // The theme chosen on the command line counts for this run only.
     if (m_arguments.theme) {
@@ -240,9 +245,7 @@ void TFrmTdw::createActions()
     auto* zoomIn = addAction(u"Zoom_IncMgn"_s, tr("表示倍率＋"), false);
     zoomIn->setIconText(tr("拡大表示"));
     zoomIn->setIcon(themedIcon(u"zoom-in"_s, QStyle::SP_ArrowUp));
-    // Opening attachments with their programs; the attachment lists give them their work.
-    addAction(u"OpenWith"_s, tr("規定のプログラムで開く (&W)"), false);
-    addAction(u"OpenWithA1"_s, tr("規定のプログラムで開く"), false);
+    createAttachmentLists();
     auto* print = addAction(u"EditorPrint"_s, tr("テキストメッセージ印刷 (&T)"), false);
     print->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     print->setShortcutContext(Qt::WindowShortcut);
@@ -473,20 +476,11 @@ void TFrmTdw::createCentralArea()
     htmlLayout->addWidget(m_htmlView);
 
     m_attachment1Tab = addPage(u"Attachment1Tab"_s, tr("添付ファイルⅠ"));
-    m_attachmentList1 = new QListWidget(m_attachment1Tab);
-    m_attachmentList1->setObjectName(u"ListView1"_s);
-    m_attachmentList1->setViewMode(QListView::IconMode);
-    m_attachmentList1->setIconSize(QSize(32, 32));
-    m_attachmentList1->setGridSize(QSize(140, 72));
-    m_attachmentList1->setWordWrap(true);
-    m_attachmentList1->setContextMenuPolicy(Qt::ActionsContextMenu);
-    m_attachmentList1->addAction(action(u"OpenWith"_s));
+    m_attachmentList1 = m_attachmentLists->listI(m_attachment1Tab);
     (new QVBoxLayout(m_attachment1Tab))->addWidget(m_attachmentList1);
 
     m_attachment2Tab = addPage(u"Attachment2Tab"_s, tr("添付ファイルⅡ"));
-    m_attachmentList2 = new QListWidget(m_attachment2Tab);
-    m_attachmentList2->setObjectName(u"ListView2"_s);
-    m_attachmentList2->setViewMode(QListView::IconMode);
+    m_attachmentList2 = m_attachmentLists->listII(m_attachment2Tab);
     (new QVBoxLayout(m_attachment2Tab))->addWidget(m_attachmentList2);
 
     m_bibliographyTab = addPage(u"BibliographyTab"_s, tr("書誌情報"));
@@ -716,8 +710,7 @@ void TFrmTdw::ClearMessageView()
     action(u"Zoom_DecMgn"_s)->setEnabled(false);
     action(u"Zoom_IncMgn"_s)->setEnabled(false);
     m_htmlView->close();
-    m_attachmentList1->clear();
-    m_attachmentList2->clear();
+    m_attachmentLists->clear();
     setTabVisible(m_attachment1Tab, false);
     setTabVisible(m_attachment2Tab, false);
     setTabVisible(m_htmlTab, false);
@@ -854,6 +847,7 @@ void TFrmTdw::setModeShown(const QString& name, bool shown)
 
 void TFrmTdw::readMessageFile(const QString& path)
 {
+    m_attachmentLists->model().setMimeSource(&m_reader->message());
     m_reader->ReadInternetMessage(path);
 }
 
@@ -873,7 +867,107 @@ void TFrmTdw::openMessages()
     m_state.pmode &= static_cast<quint16>(~kFromStore);
     m_messageInfo.MessageFile = files.first();
     m_state.MessageFile = files.first();
-    readMessageFile(files.first());
+    if (QFileInfo(files.first()).suffix().compare(u"msg"_s, Qt::CaseInsensitive) == 0) {
+        ReadOutlookMessage(files.first());
+    } else {
+        readMessageFile(files.first());
+    }
+}
+
+void TFrmTdw::createAttachmentLists()
+{
+    m_opener = std::make_unique<OpenAndWait>();
+    AttachmentLists::Hooks hooks;
+    hooks.setStatus = [this](const QString& text) {
+        setStatusText(2, text);
+    };
+    hooks.showTab = [this](int list, bool visible) {
+        setTabVisible(list == 1 ? m_attachment1Tab : m_attachment2Tab, visible);
+    };
+    hooks.currentList = [this] {
+        QWidget* current = m_pageControl->currentWidget();
+        return current == m_attachment1Tab ? 1 : (current == m_attachment2Tab ? 2 : 0);
+    };
+    hooks.selectPage = [this](int page) {
+        m_messageView->selectPage(page);
+    };
+    hooks.tnefFlg = [this] {
+        return m_state.TnefFlg;
+    };
+    hooks.dpi = [this] {
+        return m_state.CDpi;
+    };
+    m_attachmentLists =
+        new AttachmentLists(this, m_prompter, m_files, *m_opener, m_folders.mailDat(), std::move(hooks));
+}
+
+void TFrmTdw::connectDecryptionToLists()
+{
+    // The GnuPG entries of the attachment lists start the decryption jobs; a decrypted
+    // PGP/MIME message fills list II and, with an HTML body, the HTML view.
+    connect(m_attachmentLists,
+            &AttachmentLists::gpgRequested,
+            this,
+            [this](AttachmentLists::GpgAction kind, const QString& caption) {
+                if (kind == AttachmentLists::GpgAction::SaveToDiskDGpgA2) {
+                    m_gpg->decryptSecondListAttachmentAndSave(caption);
+                    return;
+                }
+                QByteArray content;
+                QString contentType;
+                if (!m_attachmentLists->model().contentOf({caption, -1}, content, contentType)) {
+                    content = QByteArray();
+                }
+                if (kind == AttachmentLists::GpgAction::SaveToDiskDGpg) {
+                    m_gpg->decryptAttachmentAndSave(caption, content);
+                } else {
+                    m_gpg->decryptAttachment(caption, content);
+                }
+            });
+    connect(m_gpg.get(), &GpgDecryptor::secondListChanged, this, [this](const QList<GpgListEntry>& entries) {
+        m_attachmentLists->listII()->clear();
+        m_attachmentLists->model().setSecondMessage(entries.isEmpty() ? nullptr : &m_gpg->secondMessage());
+        for (const GpgListEntry& entry : entries) {
+            m_attachmentLists->addSecondItem(entry.caption, entry.partIndex);
+        }
+        if (!entries.isEmpty()) {
+            setTabVisible(m_attachment2Tab, true);
+            m_pageControl->setCurrentWidget(m_attachment2Tab);
+        }
+    });
+    connect(m_gpg.get(), &GpgDecryptor::htmlTextReady, this, [this](const QString& html, double zoomFactor) {
+        setTabVisible(m_htmlTab, true);
+        m_htmlView->setResources(HtmlView::resourcesOf(m_gpg->secondMessage()));
+        action(u"Zoom_DecMgn"_s)->setEnabled(true);
+        action(u"Zoom_IncMgn"_s)->setEnabled(true);
+        m_htmlView->showHtml(html, zoomFactor);
+    });
+    connect(
+        m_gpg.get(), &GpgDecryptor::attachmentTabRequested, this, [this] { setTabVisible(m_attachment1Tab, true); });
+    connect(m_gpg.get(), &GpgDecryptor::actionsEnabledChanged, this, [this](const QStringList& names, bool enabled) {
+        for (const QString& name : names) {
+            if (QAction* named = action(name)) {
+                named->setEnabled(enabled);
+            }
+        }
+    });
+}
+
+void TFrmTdw::ReadOutlookMessage(const QString& path)
+{
+    if (!m_outlookReader) {
+        m_outlookReader =
+            std::make_unique<OutlookMessageReader>(*m_messageView, m_settings.parameters, m_prompter, m_messageInfo);
+    }
+    // A reading the user asks for starts a new count of re-readings.
+    m_outlookReader->resetReadCounter();
+    m_attachmentLists->model().setOutlookSource([this] { return m_outlookReader->item(); });
+    m_outlookReader->ReadOutlookMessage(path);
+    m_attachmentLists->model().setOutlookSource([this] { return m_outlookReader->item(); });
+    m_state.OlkFlg = m_state.OlkFlg || m_outlookReader->olkFlg();
+    if (m_outlookReader->completed()) {
+        m_state.old_MessageFile = m_messageInfo.awk_MessageFile;
+    }
 }
 
 void TFrmTdw::zoom(bool in)

@@ -12,11 +12,14 @@
 #include "app/core/StartupArguments.h"
 #include "reader/MessageInfo.h"
 
+class AttachmentLists;
 class FileChooser;
+class DbConnectController;
+class FileOpener;
 class GpgDecryptor;
 class HtmlView;
 class InternetMessageReader;
-class DbConnectController;
+class OutlookMessageReader;
 class ParameterGrid;
 class Prompter;
 class WindowMessageView;
@@ -75,6 +78,10 @@ public:
     MessageInfo& messageInfo() { return m_messageInfo; }
     // Reads an internet message file into the view, as every intake does.
     void readMessageFile(const QString& path);
+    // Reads an Outlook message file (.msg) into the view.
+    void ReadOutlookMessage(const QString& path);
+    // Attachment lists I and II with their actions (the GnuPG jobs connect to its gpgRequested()).
+    AttachmentLists* attachmentLists() const { return m_attachmentLists; }
     Settings& settings() { return m_settings; }
     // The GnuPG decryption jobs (body, attachments of list I and II).
     GpgDecryptor& gpg() { return *m_gpg; }
@@ -126,9 +133,11 @@ private:
     friend class WindowMessageView;
 
     void createActions();
+    void createAttachmentLists();
     void openMessages();
     void zoom(bool in);
     void createStore();
+    void connectDecryptionToLists();
     void switchMode(const QString& action, bool shown);
     void createMenus();
     void createToolBars();
@@ -192,6 +201,9 @@ private:
     std::unique_ptr<WindowMessageView> m_messageView;
     std::unique_ptr<InternetMessageReader> m_reader;
     std::unique_ptr<GpgDecryptor> m_gpg;
+    std::unique_ptr<OutlookMessageReader> m_outlookReader;
+    std::unique_ptr<FileOpener> m_opener;
+    AttachmentLists* m_attachmentLists = nullptr;
 
     std::function<bool(const QUrl&)> m_openUrl;
     std::function<void()> m_restart;

@@ -4,17 +4,19 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMimeDatabase>
 #include <QPlainTextEdit>
 #include <QStyle>
 #include <QTabWidget>
 #include <QTextEdit>
 
 #include "app/TFrmTdw.h"
+#include "reader/AttachmentLists.h"
 #include "reader/HtmlView.h"
 #include "reader/InternetMessageReader.h"
 #include "reader/MessageInfo.h"
+#include "reader/OutlookMessageReader.h"
 #include "reader/gpg/GpgDecryptor.h"
+#include "reader/outlook/OutlookItem.h"
 
 using namespace Qt::StringLiterals;
 
@@ -70,23 +72,14 @@ void WindowMessageView::showAttachmentTab()
 
 void WindowMessageView::addAttachment(const QString& caption, const QString& iconKey, int /*imageIndex*/, int partIndex)
 {
-    // Icons and type names by extension, from the desktop's shared MIME database.
-    static const QMimeDatabase mimeTypes;
-    const QString probe = iconKey.startsWith(u'.') ? u"file"_s + iconKey : iconKey;
-    const QMimeType type = mimeTypes.mimeTypeForFile(probe, QMimeDatabase::MatchExtension);
-    QIcon icon = QIcon::fromTheme(type.iconName(), QIcon::fromTheme(type.genericIconName()));
-    if (icon.isNull()) {
-        icon = QApplication::style()->standardIcon(QStyle::SP_FileIcon);
-    }
-    auto* item = new QListWidgetItem(icon, caption, m_window.m_attachmentList1);
-    item->setData(Qt::UserRole, partIndex);
-    item->setToolTip(type.comment());
+    // The key is an extension (".pdf") or a file name ("ver.dat") whose extension counts.
+    const QString extension = iconKey.startsWith(u'.') ? iconKey : AttachmentRules::extensionOf(iconKey);
+    m_window.m_attachmentLists->addAttachment(caption, extension, partIndex);
 }
 
 void WindowMessageView::enableOpenActions()
 {
-    m_window.action(u"OpenWithA1"_s)->setEnabled(true);
-    m_window.action(u"OpenWith"_s)->setEnabled(true);
+    m_window.m_attachmentLists->enableOpenActions();
 }
 
 void WindowMessageView::enableDbUpdate()
@@ -98,7 +91,9 @@ void WindowMessageView::showHtmlText(const QString& html, double zoomFactor)
 {
     m_window.setTabVisible(m_window.m_htmlTab, true);
     selectPage(0);
-    if (m_window.m_reader) {
+    if (m_window.m_attachmentLists->model().source() == AttachmentList::Source::Outlook) {
+        m_window.m_htmlView->setResources(outlookResources());
+    } else if (m_window.m_reader) {
         m_window.m_htmlView->setResources(HtmlView::resourcesOf(m_window.m_reader->message()));
     }
     m_window.action(u"Zoom_DecMgn"_s)->setEnabled(true);
@@ -113,7 +108,26 @@ void WindowMessageView::setStatusText(const QString& text)
 
 void WindowMessageView::unpackTnef(int /*partIndex*/)
 {
-    // Unpacking into the second attachment list arrives with the attachment lists.
+    m_window.m_state.TnefFlg = true;
+    m_window.m_attachmentLists->DecryptTnefA1();
+}
+
+QHash<QString, HtmlView::Resource> WindowMessageView::outlookResources() const
+{
+    // Inline pictures of an Outlook item: the attachments that carry a content id.
+    QHash<QString, HtmlView::Resource> resources;
+    const OutlookMailItem* item = m_window.m_outlookReader ? m_window.m_outlookReader->item() : nullptr;
+    if (!item) {
+        return resources;
+    }
+    for (int i = 1; i <= item->attachmentCount(); ++i) {
+        const OutlookAttachment* attachment = item->Item(i);
+        const QString id = attachment->GetProperty(0x3712001F).value_or(QString());
+        if (!id.isEmpty()) {
+            resources.insert(id, {attachment->mimeTag().toLatin1(), attachment->data()});
+        }
+    }
+    return resources;
 }
 
 void WindowMessageView::decryptArmoredText(const QStringList& armoredText, bool jisFlg, ArmorSource source)

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QHash>
+
+#include "reader/HtmlView.h"
 #include "reader/MessageView.h"
 
 class TFrmTdw;
@@ -26,5 +29,7 @@ public:
     [[nodiscard]] bool fromStore() const override;
 
 private:
+    [[nodiscard]] QHash<QString, HtmlView::Resource> outlookResources() const;
+
     TFrmTdw& m_window;
 };

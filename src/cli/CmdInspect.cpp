@@ -1,3 +1,4 @@
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -11,6 +12,7 @@
 #include "reader/InternetMessageReader.h"
 #include "reader/MessageInfo.h"
 #include "reader/MessageView.h"
+#include "reader/OutlookMessageReader.h"
 #include "reader/gpg/GpgDecryptor.h"
 
 using namespace Qt::StringLiterals;
@@ -132,8 +134,21 @@ int runInspect(const QStringList& args, QTextStream& out, QTextStream& err)
     if (!gpgPath.isEmpty() && workFolder.isValid()) {
         view.gpg = &gpg;
     }
-    InternetMessageReader reader(view, parameters, prompter, message);
-    reader.ReadInternetMessage(path);
+    if (info.suffix().compare(u"msg"_s, Qt::CaseInsensitive) == 0) {
+        // The reader opens a copy beside the file it is given; make that beside a copy of our own,
+        // so that inspecting never writes into the folder of the file.
+        QTemporaryDir work;
+        const QString copy = work.path() + u"/"_s + info.fileName();
+        if (!work.isValid() || !QFile::copy(path, copy)) {
+            err << "tidewell-cli inspect: cannot copy " << path << '\n';
+            return 1;
+        }
+        OutlookMessageReader reader(view, parameters, prompter, message);
+        reader.ReadOutlookMessage(copy);
+    } else {
+        InternetMessageReader reader(view, parameters, prompter, message);
+        reader.ReadInternetMessage(path);
+    }
 
     QJsonArray attachments;
     for (const QString& caption : std::as_const(view.attachments)) {
@@ -164,7 +179,7 @@ CliCommand inspectCommand()
 {
     return {u"inspect"_s,
             u"inspect [--gpg PATH] FILE"_s,
-            u"read an internet message (.eml) and print what the reader takes from it as JSON; with --gpg, "
-            u"armored bodies are decrypted with the GnuPG program at PATH"_s,
+            u"read an internet message (.eml) or an Outlook message (.msg) and print what the reader takes from it "
+            u"as JSON; with --gpg, armored bodies are decrypted with the GnuPG program at PATH"_s,
             &runInspect};
 }
