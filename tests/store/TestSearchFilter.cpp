@@ -128,8 +128,9 @@ void TestSearchFilter::matchingRows_data()
         << may()
         << QStringList{
                u"<last-day-midnight>"_s, u"<exact>"_s, u"<empty>"_s, u"<upper>"_s, u"<invoice>"_s, u"<quote>"_s};
-    QTest::addRow("one day range") << SearchFilter::Inputs{QDate(2024, 4, 30), QDate(2024, 5, 1), {}, {}, {}, 0}
-                                   << QStringList{u"<quote>"_s};
+    QTest::addRow("from the start of the from day to the start of the to day")
+        << SearchFilter::Inputs{QDate(2024, 4, 30), QDate(2024, 5, 1), {}, {}, {}, 0}
+        << QStringList{u"<quote>"_s, u"<april>"_s};
     QTest::addRow("subject without wildcards is the whole value") << may(u"請求"_s) << QStringList{u"<exact>"_s};
     QTest::addRow("stars around") << may(u"*請求*"_s) << QStringList{u"<last-day-midnight>"_s, u"<exact>"_s};
     QTest::addRow("question mark is one character") << may({}, u"山?"_s) << QStringList{u"<upper>"_s};
