@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QMap>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -132,6 +133,10 @@ void TestDBSelectFrm::init()
     m_dm->setTarget({}, m_archive);
     QVERIFY(m_dm->create());
     m_parameters = std::make_unique<ParameterTable>();
+    // As a settings file without these keys loads them.
+    for (const QStringView key : {u"FromDate", u"ToDate", u"Subject", u"SenderName"}) {
+        m_parameters->setValue(key, ParameterTable::dummyData());
+    }
     m_dbConnect = std::make_unique<DbConnectController>(*m_dm, *m_parameters, m_host->host());
     m_DSelRGIdx = 0;
     m_search = std::make_unique<SearchController>(SearchController::Environment{
@@ -144,10 +149,14 @@ void TestDBSelectFrm::cleanup()
 {
     QVERIFY2(m_prompter.unexpected().isEmpty(), qPrintable(m_prompter.unexpected().join(u" | "_s)));
     QCOMPARE(m_prompter.unusedAnswers(), 0);
-    for (auto* dialog : QApplication::topLevelWidgets()) {
-        if (qobject_cast<TDBSelectFrm*>(dialog)) {
-            delete dialog;
+    QList<QPointer<TDBSelectFrm>> dialogs;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* dialog = qobject_cast<TDBSelectFrm*>(widget)) {
+            dialogs << dialog;
         }
+    }
+    for (const QPointer<TDBSelectFrm>& dialog : std::as_const(dialogs)) {
+        delete dialog.data();
     }
     m_search.reset();
     m_dbConnect.reset();
@@ -215,11 +224,12 @@ void TestDBSelectFrm::enterOnEmptyRemovesTheLastChosenEntry()
     pressEnter(box, QString());
     QCOMPARE(dialog->senderHistory().entries(), (QStringList{u"a"_s, u"c"_s}));
     QCOMPARE(box->currentText(), QString());
-    // An empty list has nothing to remove: no error.
+    // The remembered position stays: the next empty Enter removes what is there now.
     pressEnter(box, QString());
+    QCOMPARE(dialog->senderHistory().entries(), QStringList{u"a"_s});
+    // Nothing left at that position: nothing is removed, and no error.
     pressEnter(box, QString());
-    pressEnter(box, QString());
-    QCOMPARE(dialog->senderHistory().entries(), (QStringList{u"c"_s}));
+    QCOMPARE(dialog->senderHistory().entries(), QStringList{u"a"_s});
 }
 
 void TestDBSelectFrm::focusLeavingKeepsSpaces()
@@ -247,7 +257,7 @@ void TestDBSelectFrm::opensWithParametersAndHistories()
     QCOMPARE(dialog->range().sender, QString());
     QVERIFY(m_dm->isListOpen()); // DB検索 connects the list first
     QVERIFY(m_host->checked.value(u"DBSelect"_s));
-    QCOMPARE(m_host->events, QStringList{u"workbench off"_s});
+    QVERIFY(m_host->events.contains(u"workbench off"_s));
     QCOMPARE(dialog->height(), 280);
     QVERIFY(dialog->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
 }
