@@ -1,3 +1,4 @@
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -25,6 +26,7 @@ private Q_SLOTS:
     void matchingRows_data();
     void matchingRows();
     void keepsTheListOrder();
+    void commandLineSearch();
 
 private:
     QTemporaryDir m_dir;
@@ -183,6 +185,31 @@ void TestSearchFilter::keepsTheListOrder()
         ids << list.keyAt(row).id;
     }
     QCOMPARE(ids, (QStringList{u"<quote>"_s, u"<invoice>"_s, u"<upper>"_s, u"<exact>"_s, u"<last-day-midnight>"_s}));
+}
+
+void TestSearchFilter::commandLineSearch()
+{
+    // The embedded engine lets one process at a time have the file: this test runs last.
+    m_db.close();
+    QProcess cli;
+    cli.start(QStringLiteral(TIDEWELL_CLI),
+              {u"search"_s,
+               u"--db"_s,
+               m_dir.filePath(u"search.fdb"_s),
+               u"--from"_s,
+               u"2024/05/01"_s,
+               u"--to"_s,
+               u"2024/05/31"_s,
+               u"--subject"_s,
+               u"*O'Brien*"_s,
+               u"--body"_s,
+               u"it's"_s,
+               u"--body"_s,
+               u"zzz"_s});
+    QVERIFY(cli.waitForFinished(60000));
+    QVERIFY2(cli.exitCode() == 0, cli.readAllStandardError().constData());
+    QCOMPARE(QString::fromUtf8(cli.readAllStandardOutput()),
+             u"2024/05/01 00:00:00\t<quote>\tO'Brien\t\tO'Brien's report\t<quote>.eml\n"_s);
 }
 
 QTEST_GUILESS_MAIN(TestSearchFilter)
