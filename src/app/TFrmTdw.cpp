@@ -25,6 +25,7 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTextEdit>
 #include <QToolBar>
 #include <QUrl>
@@ -51,7 +52,10 @@
 #include "reader/gpg/GpgDecryptor.h"
 #include "store/DbConnectController.h"
 #include "store/ListColumns.h"
+#include "store/SearchController.h"
+#include "store/StoredMessageController.h"
 #include "store/TDBListFrm.h"
+#include "store/TDBSelectFrm.h"
 #include "store/TDm_Ldb.h"
 
 using namespace Qt::StringLiterals;
@@ -130,6 +134,7 @@ TFrmTdw::TFrmTdw(const DataFolders& folders,
     if (m_arguments.help) {
         // Nothing is loaded and nothing will be saved; the program ends after the usage text.
         createStore();
+        createSearch();
         m_prompter.information(StartupArguments::usage());
         return;
     }
@@ -138,6 +143,7 @@ TFrmTdw::TFrmTdw(const DataFolders& folders,
     measureScreen();
     restoreFromSettings();
     createStore();
+    createSearch();
     QDir().mkpath(m_folders.mailDat());
 }
 
@@ -817,6 +823,79 @@ void TFrmTdw::createStore()
             floatListWindow();
         }
     });
+}
+
+void TFrmTdw::createSearch()
+{
+    // The message tabs as the redisplay of a stored message brings them forward.
+    class Place final : public ShownMessagePlace
+    {
+    public:
+        explicit Place(TFrmTdw& window)
+            : m_window(window)
+        {
+        }
+        [[nodiscard]] QWidget* page(Tab tab) const
+        {
+            return tab == Tab::Html
+                       ? m_window.m_htmlTab
+                       : (tab == Tab::Attachment1 ? m_window.m_attachment1Tab : m_window.m_bibliographyTab);
+        }
+        [[nodiscard]] bool isTabVisible(Tab tab) const override { return m_window.isTabVisible(page(tab)); }
+        void activateTab(Tab tab) override { m_window.m_pageControl->setCurrentWidget(page(tab)); }
+        void normalWindowStyle() override
+        {
+            if (m_window.windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {
+                m_window.setWindowFlag(Qt::WindowStaysOnTopHint, false);
+                m_window.show();
+            }
+        }
+
+    private:
+        TFrmTdw& m_window;
+    };
+    m_shownMessagePlace = std::make_unique<Place>(*this);
+
+    m_search = std::make_unique<SearchController>(SearchController::Environment{*m_dm,
+                                                                                *m_dbConnect,
+                                                                                m_settings.parameters,
+                                                                                m_settings.DSelRGIdx,
+                                                                                *m_storeHost,
+                                                                                *m_storeHost,
+                                                                                m_folders.dataPath(),
+                                                                                m_prompter});
+    m_storedMessages =
+        std::make_unique<StoredMessageController>(StoredMessageController::Environment{*m_dm,
+                                                                                       *m_storeHost,
+                                                                                       *m_storeHost,
+                                                                                       *m_storeHost,
+                                                                                       *m_shownMessagePlace,
+                                                                                       m_messageInfo,
+                                                                                       m_settings.parameters,
+                                                                                       m_settings.MLStore_Path,
+                                                                                       m_folders.mailDat(),
+                                                                                       m_prompter,
+                                                                                       m_files});
+    m_storedMessages->setCurrentRow([this] { return m_listWindow ? m_listWindow->grid()->currentIndex().row() : -1; });
+    m_storedMessages->setReaders({[this](const QString& path) { readMessageFile(path); },
+                                  [this](const QString& path) { ReadOutlookMessage(path); },
+                                  [this] {
+                                      if (m_outlookReader) {
+                                          m_outlookReader->resetReadCounter();
+                                      }
+                                  },
+                                  [this] {
+                                      return m_outlookReader ? m_outlookReader->workCopy() : QString();
+                                  }});
+
+    QAction* select = action(u"DBSelect"_s);
+    select->setCheckable(true);
+    connect(select, &QAction::triggered, this, [this] {
+        TDBSelectFrm::start(*m_search, this, [this] { m_pageControl->setCurrentIndex(m_pageControl->count() - 1); });
+    });
+    connect(action(u"DispMsgDat"_s), &QAction::triggered, this, [this] { m_storedMessages->DispMsgDat(); });
+    connect(action(u"ExprtMsgFile"_s), &QAction::triggered, this, [this] { m_storedMessages->ExprtMsgFile(); });
+    connect(action(u"DelMsgDat"_s), &QAction::triggered, this, [this] { m_storedMessages->DelMsgDat(); });
 }
 
 void TFrmTdw::createDataModule()

@@ -22,6 +22,9 @@ class InternetMessageReader;
 class OutlookMessageReader;
 class ParameterGrid;
 class Prompter;
+class SearchController;
+class ShownMessagePlace;
+class StoredMessageController;
 class WindowMessageView;
 class QComboBox;
 class QFontComboBox;
@@ -138,6 +141,7 @@ private:
     void zoom(bool in);
     void createStore();
     void connectDecryptionToLists();
+    void createSearch();
     void switchMode(const QString& action, bool shown);
     void createMenus();
     void createToolBars();
@@ -196,6 +200,9 @@ private:
     TDm_Ldb* m_dm = nullptr;
     DbConnectController* m_dbConnect = nullptr;
     std::unique_ptr<WindowStoreHost> m_storeHost;
+    std::unique_ptr<SearchController> m_search;
+    std::unique_ptr<ShownMessagePlace> m_shownMessagePlace;
+    std::unique_ptr<StoredMessageController> m_storedMessages;
     HtmlView* m_htmlView = nullptr;
     MessageInfo m_messageInfo;
     std::unique_ptr<WindowMessageView> m_messageView;
