@@ -9,6 +9,8 @@ using namespace Qt::StringLiterals;
 
 CliCommand inspectCommand(); // CmdInspect.cpp
 CliCommand tnefCommand();    // CmdTnef.cpp
+CliCommand importCommand();  // CmdImport.cpp
+CliCommand listCommand();    // CmdList.cpp
 
 namespace {
 
@@ -19,6 +21,8 @@ QList<CliCommand> commands()
         createDbCommand(),
         inspectCommand(),
         tnefCommand(),
+        importCommand(),
+        listCommand(),
     };
 }
 
