@@ -46,7 +46,10 @@
 #include "reader/InternetMessageReader.h"
 #include "reader/gpg/GpgDecryptor.h"
 #include "store/DbConnectController.h"
+#include "store/IntakeProgressBar.h"
 #include "store/ListColumns.h"
+#include "store/MessageDropZone.h"
+#include "store/MessageIntake.h"
 #include "store/TDBListFrm.h"
 #include "store/TDm_Ldb.h"
 
@@ -133,6 +136,7 @@ TFrmTdw::TFrmTdw(const DataFolders& folders,
     measureScreen();
     restoreFromSettings();
     createStore();
+    createIntake();
     QDir().mkpath(m_folders.mailDat());
 }
 
@@ -859,21 +863,74 @@ void TFrmTdw::readMessageFile(const QString& path)
 
 void TFrmTdw::openMessages()
 {
-    FileChooser::Request request;
-    request.caption = tr("メールを開く");
-    request.folder = m_settings.MLRead_Path;
-    request.filters = {tr("メールファイル (*.eml)"), tr("すべてのファイル (*)")};
-    request.filterIndex = m_settings.MLFilterIdx;
-    const QStringList files = m_files.openFiles(request);
-    if (files.isEmpty()) {
-        return;
+    if (m_intake) {
+        m_intake->openMessages();
     }
-    m_settings.MLFilterIdx = std::max(0, request.filterIndex);
-    m_settings.MLRead_Path = QFileInfo(files.first()).absolutePath();
-    m_state.pmode &= static_cast<quint16>(~kFromStore);
-    m_messageInfo.MessageFile = files.first();
-    m_state.MessageFile = files.first();
-    readMessageFile(files.first());
+}
+
+MessageInfo TFrmTdw::shownMessageInfo() const
+{
+    MessageInfo info = m_messageInfo;
+    const std::array<QString*, 8> fields = {&info.Message_ID,
+                                            &info.Message_Date,
+                                            &info.Account_Key,
+                                            &info.Sender_Name,
+                                            &info.Sender_Address,
+                                            &info.Recieve_Name,
+                                            &info.Recieve_Address,
+                                            &info.Message_Subject};
+    for (qsizetype i = 0; i < qsizetype(fields.size()) && i < m_bibliography.size(); ++i) {
+        *fields.at(i) = m_bibliography.at(i)->text();
+    }
+    return info;
+}
+
+void TFrmTdw::createIntake()
+{
+    m_intake = new MessageIntake(m_messageInfo,
+                                 m_settings,
+                                 m_folders.mailDat(),
+                                 m_storeHost->host(),
+                                 *m_dbConnect,
+                                 m_prompter,
+                                 m_files,
+                                 m_dm->database().connectionName(),
+                                 this);
+    MessageReaders readers;
+    readers.internet = [this](const QString& path) {
+        readMessageFile(path);
+    };
+    // readers.outlook: ReadOutlookMessage, once the Outlook reader is in.
+    m_intake->setReaders(readers);
+    MessageIntake::Window window;
+    window.plainTextMode = [this] {
+        m_messageText->setAcceptRichText(false);
+    };
+    window.clearAttachmentsAndBody = [this] {
+        m_attachmentList1->clear();
+        m_attachmentList2->clear();
+        m_messageText->clear();
+    };
+    window.hideAttachmentTabs = [this] {
+        setTabVisible(m_attachment1Tab, false);
+        setTabVisible(m_attachment2Tab, false);
+    };
+    window.showBodyPane = [this](bool shown) {
+        m_messageText->setVisible(shown);
+        m_messageText->repaint();
+    };
+    window.dataMemoText = [this] {
+        return m_rawMemo->toPlainText();
+    };
+    window.shownMessage = [this] {
+        return shownMessageInfo();
+    };
+    m_intake->setWindow(window);
+    connect(action(u"MessageSave"_s), &QAction::triggered, m_intake, &MessageIntake::MessageSave);
+    connect(action(u"DBUpdate"_s), &QAction::triggered, m_intake, [this] { m_intake->DBUpdate(); });
+    m_dropZone = new MessageDropZone(*m_intake, m_upperPanel, m_messageText, this);
+    connect(action(u"MLSender"_s), &QAction::toggled, m_dropZone, [this](bool on) { m_dropZone->setEnabled(!on); });
+    statusBar()->addPermanentWidget(new IntakeProgressBar(*m_intake, this));
 }
 
 void TFrmTdw::zoom(bool in)

@@ -16,6 +16,8 @@ class FileChooser;
 class GpgDecryptor;
 class HtmlView;
 class InternetMessageReader;
+class MessageDropZone;
+class MessageIntake;
 class DbConnectController;
 class ParameterGrid;
 class Prompter;
@@ -75,6 +77,10 @@ public:
     MessageInfo& messageInfo() { return m_messageInfo; }
     // Reads an internet message file into the view, as every intake does.
     void readMessageFile(const QString& path);
+    // The current message with the "書誌情報" boxes as they show now (the user may have edited them).
+    [[nodiscard]] MessageInfo shownMessageInfo() const;
+    // Open, drop, save and DB更新 of messages.
+    [[nodiscard]] MessageIntake& intake() const { return *m_intake; }
     Settings& settings() { return m_settings; }
     // The GnuPG decryption jobs (body, attachments of list I and II).
     GpgDecryptor& gpg() { return *m_gpg; }
@@ -129,6 +135,7 @@ private:
     void openMessages();
     void zoom(bool in);
     void createStore();
+    void createIntake();
     void switchMode(const QString& action, bool shown);
     void createMenus();
     void createToolBars();
@@ -192,6 +199,8 @@ private:
     std::unique_ptr<WindowMessageView> m_messageView;
     std::unique_ptr<InternetMessageReader> m_reader;
     std::unique_ptr<GpgDecryptor> m_gpg;
+    MessageIntake* m_intake = nullptr;
+    MessageDropZone* m_dropZone = nullptr;
 
     std::function<bool(const QUrl&)> m_openUrl;
     std::function<void()> m_restart;

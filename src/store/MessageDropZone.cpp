@@ -22,6 +22,8 @@ MessageDropZone::MessageDropZone(MessageIntake& intake, QWidget* panel, QWidget*
     m_panel->installEventFilter(this);
     // The read-only body pane would take text drops itself; the panel handles every drop.
     m_bodyPane->setAcceptDrops(false);
+    // An intake that is still going when the window closes ends after its current item.
+    m_panel->window()->installEventFilter(this);
     showResting();
 }
 
@@ -58,6 +60,9 @@ void MessageDropZone::showDragging()
 
 bool MessageDropZone::eventFilter(QObject* watched, QEvent* event)
 {
+    if (m_panel && watched == m_panel->window() && watched != m_panel && event->type() == QEvent::Close) {
+        m_intake.stop();
+    }
     if (watched != m_panel || !m_enabled) {
         return QObject::eventFilter(watched, event);
     }
