@@ -105,15 +105,25 @@ qint64 MessageIntake::copyStream(QIODevice& stream, QIODevice& file)
     return written;
 }
 
-void MessageIntake::setRunning(bool running)
+void MessageIntake::setRunning(bool running, int items)
 {
-    if (m_running != running) {
-        m_running = running;
-        if (running) {
-            m_stopRequested = false;
-        }
-        Q_EMIT runningChanged(running);
+    if (m_running == running) {
+        return;
     }
+    m_running = running;
+    if (running) {
+        m_stopRequested = false;
+        m_reconnectPending = false;
+        m_runItems = items;
+    } else {
+        m_runItems = 0;
+        // The list opens once after a selection of several messages, with all of them in it.
+        if (m_reconnectPending && !m_dbConnect.isListOpen()) {
+            m_host.commands.performCommand(u"DBConnect"_s);
+        }
+        m_reconnectPending = false;
+    }
+    Q_EMIT runningChanged(running);
 }
 
 void MessageIntake::step(int done, int total)
@@ -167,7 +177,7 @@ void MessageIntake::openFiles(const QStringList& files)
     if (m_running) {
         return;
     }
-    setRunning(true);
+    setRunning(true, static_cast<int>(files.size()));
     m_host.mode.setPmode(m_host.mode.pmode() & ~quint16(0x0001));
     Run run;
     run.source = Source::Open;
@@ -234,7 +244,7 @@ void MessageIntake::drop(DropItems& items)
     m_host.modes.clearMessageView();
     disconnectList();
     m_host.status.setStatusText(2, QString());
-    setRunning(true);
+    setRunning(true, items.count());
     m_host.mode.setPmode(m_host.mode.pmode() & ~quint16(0x0001));
     Run run;
     run.source = Source::Drop;
@@ -325,8 +335,13 @@ MessageRegistrar::Outcome MessageIntake::DBUpdate()
     const MessageRegistrar::Outcome outcome = m_registrar.DBUpdate(shown, m_host.status, m_host.commands, m_prompter);
     const bool stored = outcome == MessageRegistrar::Outcome::Inserted || outcome == MessageRegistrar::Outcome::Updated;
     if (stored && m_settings.ReconnectFlg && !m_dbConnect.isListOpen()) {
-        // The newly stored message shows in the list at once.
-        m_host.commands.performCommand(u"DBConnect"_s);
+        if (m_runItems > 1) {
+            // An open list would show only the messages stored before it opened; it opens at the end.
+            m_reconnectPending = true;
+        } else {
+            // The newly stored message shows in the list at once.
+            m_host.commands.performCommand(u"DBConnect"_s);
+        }
     }
     Q_EMIT registered(outcome);
     return outcome;

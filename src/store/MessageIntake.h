@@ -130,7 +130,7 @@ private:
     void disconnectList();
     void decide(Run& run, const QString& itemName);
     void readOpened(const QString& file, bool& read, Run& run);
-    void setRunning(bool running);
+    void setRunning(bool running, int items = 0);
     void step(int done, int total);
 
     MessageInfo& m_info;
@@ -145,4 +145,6 @@ private:
     MessageReaders m_readers;
     bool m_running = false;
     bool m_stopRequested = false;
+    int m_runItems = 0;              // items of the running intake
+    bool m_reconnectPending = false; // a message of the running intake was stored
 };

@@ -526,14 +526,27 @@ void TestMessageIntake::openAfterDropStoresOpenedFile()
 void TestMessageIntake::reconnectsAfterRegistration_data()
 {
     QTest::addColumn<bool>("reconnect");
-    QTest::addRow("Reconnect 1 opens the list") << true;
-    QTest::addRow("Reconnect 0 leaves it closed") << false;
+    QTest::addColumn<bool>("batch");
+    QTest::addRow("Reconnect 1 opens the list") << true << false;
+    QTest::addRow("Reconnect 0 leaves it closed") << false << false;
+    QTest::addRow("a batch opens the list once, at its end") << true << true;
 }
 
 void TestMessageIntake::reconnectsAfterRegistration()
 {
     QFETCH(bool, reconnect);
+    QFETCH(bool, batch);
     m_settings.ReconnectFlg = reconnect;
+    if (batch) {
+        QSignalSpy running(m_intake.get(), &MessageIntake::runningChanged);
+        m_prompter.expect(Prompter::Answer::Yes);
+        m_files.setNextFiles({kData + u"first.eml"_s, kData + u"second.eml"_s, kData + u"third.eml"_s});
+        m_intake->openMessages();
+        QCOMPARE(storedCount(), 3);
+        QCOMPARE(m_host.performed, QStringList{u"DBConnect"_s});
+        QCOMPARE(running.size(), 2);
+        return;
+    }
     m_files.setNextFiles({kData + u"third.eml"_s});
     m_intake->openMessages();
     QCOMPARE(m_intake->DBUpdate(), MessageRegistrar::Outcome::Inserted);
