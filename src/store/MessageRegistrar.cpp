@@ -163,6 +163,8 @@ bool MessageRegistrar::beginGroup()
         m_lastError = db.lastError().text();
         return false;
     }
+    // Prepared statements keep the transaction they were prepared in: prepare them anew for each group.
+    m_queries.reset();
     m_inGroup = true;
     return true;
 }

@@ -384,6 +384,17 @@ void TestMessageRegistrar::groupKeepsEachMessageWhole()
     QCOMPARE(count(u"Message_IdxTbl"_s), 2);
     QCOMPARE(count(u"Message_DatTBL"_s), 2);
     QVERIFY(!row(u"<g2@x>"_s, StoreFixture::at(u"2024-04-01 10:00:00"_s)));
+
+    // The next group, and a single message after it, go on storing.
+    QVERIFY(m_registrar->beginGroup());
+    QCOMPARE(m_registrar->store(message(u"<g4@x>"_s, u"2024/04/01 10:00:00"_s, u"d"_s)).outcome,
+             MessageRegistrar::Outcome::Inserted);
+    QCOMPARE(m_registrar->store(first).outcome, MessageRegistrar::Outcome::Updated);
+    QVERIFY(m_registrar->endGroup());
+    QCOMPARE(m_registrar->store(message(u"<g5@x>"_s, u"2024/04/01 10:00:00"_s, u"e"_s)).outcome,
+             MessageRegistrar::Outcome::Inserted);
+    QCOMPARE(count(u"Message_IdxTbl"_s), 4);
+    QCOMPARE(count(u"Message_DatTBL"_s), 4);
 }
 
 void TestMessageRegistrar::parsesMessageDate_data()
