@@ -20,6 +20,8 @@ packages=(
     clang libfuzzer-14-dev
     # looking at the running program
     imagemagick xdotool
+    # benchmarks: the indexers bench/import compares with
+    maildir-utils notmuch
 )
 
 missing=()

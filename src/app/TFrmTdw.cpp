@@ -51,7 +51,10 @@
 #include "reader/OutlookMessageReader.h"
 #include "reader/gpg/GpgDecryptor.h"
 #include "store/DbConnectController.h"
+#include "store/IntakeProgressBar.h"
 #include "store/ListColumns.h"
+#include "store/MessageDropZone.h"
+#include "store/MessageIntake.h"
 #include "store/SearchController.h"
 #include "store/StoredMessageController.h"
 #include "store/TDBListFrm.h"
@@ -144,6 +147,7 @@ TFrmTdw::TFrmTdw(const DataFolders& folders,
     restoreFromSettings();
     createStore();
     createSearch();
+    createIntake();
     QDir().mkpath(m_folders.mailDat());
 }
 
@@ -932,24 +936,8 @@ void TFrmTdw::readMessageFile(const QString& path)
 
 void TFrmTdw::openMessages()
 {
-    FileChooser::Request request;
-    request.caption = tr("メールを開く");
-    request.folder = m_settings.MLRead_Path;
-    request.filters = {tr("メールファイル (*.eml)"), tr("すべてのファイル (*)")};
-    request.filterIndex = m_settings.MLFilterIdx;
-    const QStringList files = m_files.openFiles(request);
-    if (files.isEmpty()) {
-        return;
-    }
-    m_settings.MLFilterIdx = std::max(0, request.filterIndex);
-    m_settings.MLRead_Path = QFileInfo(files.first()).absolutePath();
-    m_state.pmode &= static_cast<quint16>(~kFromStore);
-    m_messageInfo.MessageFile = files.first();
-    m_state.MessageFile = files.first();
-    if (QFileInfo(files.first()).suffix().compare(u"msg"_s, Qt::CaseInsensitive) == 0) {
-        ReadOutlookMessage(files.first());
-    } else {
-        readMessageFile(files.first());
+    if (m_intake) {
+        m_intake->openMessages();
     }
 }
 
@@ -1047,6 +1035,72 @@ void TFrmTdw::ReadOutlookMessage(const QString& path)
     if (m_outlookReader->completed()) {
         m_state.old_MessageFile = m_messageInfo.awk_MessageFile;
     }
+}
+
+MessageInfo TFrmTdw::shownMessageInfo() const
+{
+    MessageInfo info = m_messageInfo;
+    const std::array<QString*, 8> fields = {&info.Message_ID,
+                                            &info.Message_Date,
+                                            &info.Account_Key,
+                                            &info.Sender_Name,
+                                            &info.Sender_Address,
+                                            &info.Recieve_Name,
+                                            &info.Recieve_Address,
+                                            &info.Message_Subject};
+    for (qsizetype i = 0; i < qsizetype(fields.size()) && i < m_bibliography.size(); ++i) {
+        *fields.at(i) = m_bibliography.at(i)->text();
+    }
+    return info;
+}
+
+void TFrmTdw::createIntake()
+{
+    m_intake = new MessageIntake(m_messageInfo,
+                                 m_settings,
+                                 m_folders.mailDat(),
+                                 m_storeHost->host(),
+                                 *m_dbConnect,
+                                 m_prompter,
+                                 m_files,
+                                 m_dm->database().connectionName(),
+                                 this);
+    MessageReaders readers;
+    readers.internet = [this](const QString& path) {
+        readMessageFile(path);
+    };
+    readers.outlook = [this](const QString& path) {
+        ReadOutlookMessage(path);
+    };
+    m_intake->setReaders(readers);
+    MessageIntake::Window window;
+    window.plainTextMode = [this] {
+        m_messageText->setAcceptRichText(false);
+    };
+    window.clearAttachmentsAndBody = [this] {
+        m_attachmentLists->clear();
+        m_messageText->clear();
+    };
+    window.hideAttachmentTabs = [this] {
+        setTabVisible(m_attachment1Tab, false);
+        setTabVisible(m_attachment2Tab, false);
+    };
+    window.showBodyPane = [this](bool shown) {
+        m_messageText->setVisible(shown);
+        m_messageText->repaint();
+    };
+    window.dataMemoText = [this] {
+        return m_rawMemo->toPlainText();
+    };
+    window.shownMessage = [this] {
+        return shownMessageInfo();
+    };
+    m_intake->setWindow(window);
+    connect(action(u"MessageSave"_s), &QAction::triggered, m_intake, &MessageIntake::MessageSave);
+    connect(action(u"DBUpdate"_s), &QAction::triggered, m_intake, [this] { m_intake->DBUpdate(); });
+    m_dropZone = new MessageDropZone(*m_intake, m_upperPanel, m_messageText, this);
+    connect(action(u"MLSender"_s), &QAction::toggled, m_dropZone, [this](bool on) { m_dropZone->setEnabled(!on); });
+    statusBar()->addPermanentWidget(new IntakeProgressBar(*m_intake, this));
 }
 
 void TFrmTdw::zoom(bool in)

@@ -20,6 +20,8 @@ class GpgDecryptor;
 class HtmlView;
 class InternetMessageReader;
 class OutlookMessageReader;
+class MessageDropZone;
+class MessageIntake;
 class ParameterGrid;
 class Prompter;
 class SearchController;
@@ -85,6 +87,10 @@ public:
     void ReadOutlookMessage(const QString& path);
     // Attachment lists I and II with their actions (the GnuPG jobs connect to its gpgRequested()).
     AttachmentLists* attachmentLists() const { return m_attachmentLists; }
+    // The current message with the "書誌情報" boxes as they show now (the user may have edited them).
+    [[nodiscard]] MessageInfo shownMessageInfo() const;
+    // Open, drop, save and DB更新 of messages.
+    [[nodiscard]] MessageIntake& intake() const { return *m_intake; }
     Settings& settings() { return m_settings; }
     // The GnuPG decryption jobs (body, attachments of list I and II).
     GpgDecryptor& gpg() { return *m_gpg; }
@@ -142,6 +148,7 @@ private:
     void createStore();
     void connectDecryptionToLists();
     void createSearch();
+    void createIntake();
     void switchMode(const QString& action, bool shown);
     void createMenus();
     void createToolBars();
@@ -211,6 +218,8 @@ private:
     std::unique_ptr<OutlookMessageReader> m_outlookReader;
     std::unique_ptr<FileOpener> m_opener;
     AttachmentLists* m_attachmentLists = nullptr;
+    MessageIntake* m_intake = nullptr;
+    MessageDropZone* m_dropZone = nullptr;
 
     std::function<bool(const QUrl&)> m_openUrl;
     std::function<void()> m_restart;

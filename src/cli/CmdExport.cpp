@@ -4,8 +4,8 @@
 #include <QSaveFile>
 #include <QSqlQuery>
 
+#include "cli/CliArchive.h"
 #include "cli/CliCommand.h"
-#include "store/ArchiveLocator.h"
 #include "store/ExportFileName.h"
 #include "store/StoredMessageController.h"
 #include "store/TDm_Ldb.h"
@@ -60,18 +60,11 @@ int runExport(const QStringList& args, QTextStream& out, QTextStream& err)
         err << "tidewell-cli export: no such folder: " << folder << '\n';
         return 1;
     }
-    ArchiveLocator::Target target{{}, dbPath};
-    if (dbPath.isEmpty()) {
-        target = ArchiveLocator::configured(QCoreApplication::applicationDirPath());
-    }
-    TDm_Ldb::Options options;
-    options.connectionName = u"cli_export"_s;
-    TDm_Ldb dm(options);
-    dm.setTarget(target.host, target.path);
-    if (!dm.applyConnectionTarget() || !dm.openConnection()) {
-        err << "tidewell-cli export: " << dm.lastError() << '\n';
+    const std::unique_ptr<TDm_Ldb> archive = CliArchive::open(dbPath, err, u"export"_s);
+    if (!archive) {
         return 1;
     }
+    TDm_Ldb& dm = *archive;
     StoredMessageController::StoredFile stored;
     QString error;
     if (StoredMessageController::readStoredFile(dm.database(), id, date, &stored, &error)

@@ -9,6 +9,7 @@
 #include "app/core/ParameterTable.h"
 #include "app/core/Prompter.h"
 #include "cli/CliCommand.h"
+#include "cli/RecordingView.h"
 #include "reader/InternetMessageReader.h"
 #include "reader/MessageInfo.h"
 #include "reader/MessageView.h"
@@ -18,80 +19,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// A message view that only remembers what the reader showed.
-class RecordingView final : public MessageView
-{
-public:
-    QString html;
-    bool hasHtml = false;
-    QStringList attachments;
-    GpgDecryptor* gpg = nullptr; // decrypts armored bodies when a GnuPG program was given
-
-    void clearMessageView() override
-    {
-        html.clear();
-        hasHtml = false;
-        attachments.clear();
-    }
-    void showMessageInfo(const MessageInfo&) override {}
-    void setBodyText(const QString&) override {}
-    void setDataViews(const QString&, const QString&) override {}
-    void selectPage(int) override {}
-    void showAttachmentTab() override {}
-    void addAttachment(const QString& caption, const QString&, int, int) override { attachments.append(caption); }
-    void enableOpenActions() override {}
-    void enableDbUpdate() override {}
-    void showHtmlText(const QString& text, double) override
-    {
-        html = text;
-        hasHtml = true;
-    }
-    void setStatusText(const QString&) override {}
-    void unpackTnef(int) override {}
-    void decryptArmoredText(const QStringList& armoredText, bool jisFlg, ArmorSource source) override
-    {
-        if (gpg) {
-            gpg->decryptBody(armoredText, jisFlg, source);
-        }
-    }
-    bool fromStore() const override { return false; }
-};
-
-// Messages the reader would show in a box go to standard error.
-class StreamPrompter final : public Prompter
-{
-public:
-    explicit StreamPrompter(QTextStream& err)
-        : m_err(err)
-    {
-    }
-    void information(const QString& text) override { m_err << text << '\n'; }
-    void warning(const QString& text) override { m_err << text << '\n'; }
-    void error(const QString& text) override { m_err << text << '\n'; }
-    Answer question(const QString& text, Answer defaultAnswer) override
-    {
-        m_err << text << '\n';
-        return defaultAnswer;
-    }
-    Answer questionWithCancel(const QString& text, Answer defaultAnswer) override
-    {
-        m_err << text << '\n';
-        return defaultAnswer;
-    }
-
-private:
-    QTextStream& m_err;
-};
-
-// No dialog can be shown here: every save is cancelled.
-class NoFileChooser final : public FileChooser
-{
-public:
-    QStringList openFiles(Request&) override { return {}; }
-    QString saveFile(Request&) override { return {}; }
-    QString chooseFolder(const QString&, const QString&) override { return {}; }
-};
 
 int runInspect(const QStringList& args, QTextStream& out, QTextStream& err)
 {

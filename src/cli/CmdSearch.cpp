@@ -2,8 +2,8 @@
 #include <QDateTime>
 #include <QDir>
 
+#include "cli/CliArchive.h"
 #include "cli/CliCommand.h"
-#include "store/ArchiveLocator.h"
 #include "store/MessageListModel.h"
 #include "store/SearchFilter.h"
 #include "store/TDm_Ldb.h"
@@ -66,18 +66,11 @@ int runSearch(const QStringList& args, QTextStream& out, QTextStream& err)
         err << "tidewell-cli search: the range starts after it ends\n";
         return 2;
     }
-    ArchiveLocator::Target target{{}, dbPath};
-    if (dbPath.isEmpty()) {
-        target = ArchiveLocator::configured(QCoreApplication::applicationDirPath());
-    }
-    TDm_Ldb::Options options;
-    options.connectionName = u"cli_search"_s;
-    TDm_Ldb dm(options);
-    dm.setTarget(target.host, target.path);
-    if (!dm.applyConnectionTarget() || !dm.openConnection()) {
-        err << "tidewell-cli search: " << dm.lastError() << '\n';
+    const std::unique_ptr<TDm_Ldb> archive = CliArchive::open(dbPath, err, u"search"_s);
+    if (!archive) {
         return 1;
     }
+    TDm_Ldb& dm = *archive;
     MessageListModel& list = dm.list();
     const SearchFilter::Where where = SearchFilter::where(inputs);
     list.setFilter(where.fragment, where.values);

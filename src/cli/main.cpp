@@ -11,6 +11,8 @@ CliCommand inspectCommand(); // CmdInspect.cpp
 CliCommand tnefCommand();    // CmdTnef.cpp
 CliCommand searchCommand();  // CmdSearch.cpp
 CliCommand exportCommand();  // CmdExport.cpp
+CliCommand importCommand();  // CmdImport.cpp
+CliCommand listCommand();    // CmdList.cpp
 
 namespace {
 
@@ -19,10 +21,12 @@ QList<CliCommand> commands()
 {
     return {
         createDbCommand(),
-        inspectCommand(),
-        tnefCommand(),
+        importCommand(),
+        listCommand(),
         searchCommand(),
         exportCommand(),
+        inspectCommand(),
+        tnefCommand(),
     };
 }
 

@@ -1,0 +1,141 @@
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "store/StoreFixture.h"
+#include "testpaths.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString kData = QStringLiteral(TIDEWELL_TEST_DATA_DIR "/store/intake/");
+
+struct Run
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+Run cli(const QStringList& args)
+{
+    QProcess process;
+    process.start(QStringLiteral(TIDEWELL_CLI), args);
+    process.waitForFinished(60000);
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+bool copyFixture(const QString& name, const QString& folder)
+{
+    QDir().mkpath(folder);
+    return QFile::copy(kData + name, QDir(folder).filePath(name));
+}
+
+} // namespace
+
+// tidewell-cli import and list against real archives.
+class TestCliImport final : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void importsFoldersRecursivelyAndCounts();
+    void refusedMessageFailsTheRun();
+    void listPrintsNewestFirst();
+    void withoutDbUsesTheConfiguredArchive_data();
+    void withoutDbUsesTheConfiguredArchive();
+};
+
+void TestCliImport::importsFoldersRecursivelyAndCounts()
+{
+    QTemporaryDir dir;
+    const QString archive = dir.filePath(u"a.fdb"_s);
+    QVERIFY(StoreFixture::createArchive(archive));
+    const QString mail = dir.filePath(u"mail"_s);
+    QVERIFY(copyFixture(u"first.eml"_s, mail));
+    QVERIFY(copyFixture(u"second.eml"_s, mail + u"/2024/04"_s));
+    QVERIFY(copyFixture(u"third.eml"_s, mail + u"/2024"_s));
+    QVERIFY(copyFixture(u"note.txt"_s, mail)); // not a message: not looked at inside a folder
+
+    Run run = cli({u"import"_s, u"--db"_s, archive, mail});
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY2(run.out.contains(u"stored 3, updated 0, refused 0"_s), qPrintable(run.out + run.err));
+    QVERIFY(run.out.contains(u"[3/3]"_s));
+
+    run = cli({u"import"_s, u"--db"_s, archive, mail});
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY2(run.out.contains(u"stored 0, updated 3, refused 0"_s), qPrintable(run.out + run.err));
+}
+
+void TestCliImport::refusedMessageFailsTheRun()
+{
+    QTemporaryDir dir;
+    const QString archive = dir.filePath(u"a.fdb"_s);
+    QVERIFY(StoreFixture::createArchive(archive));
+    const Run run = cli({u"import"_s, u"--db"_s, archive, kData + u"first.eml"_s, kData + u"no-id.eml"_s});
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.out.contains(u"stored 1, updated 0, refused 1"_s), qPrintable(run.out + run.err));
+    QVERIFY(run.err.contains(u"no-id.eml"_s));
+
+    const Run text = cli({u"import"_s, u"--db"_s, archive, kData + u"note.txt"_s});
+    QCOMPARE(text.exitCode, 1);
+    QVERIFY(text.out.contains(u"refused 1"_s));
+
+    const Run missing = cli({u"import"_s, u"--db"_s, dir.filePath(u"none.fdb"_s), kData + u"first.eml"_s});
+    QCOMPARE(missing.exitCode, 1);
+}
+
+void TestCliImport::listPrintsNewestFirst()
+{
+    QTemporaryDir dir;
+    const QString archive = dir.filePath(u"a.fdb"_s);
+    QVERIFY(StoreFixture::createArchive(archive));
+    QCOMPARE(cli({u"import"_s, u"--db"_s, archive, kData}).exitCode, 1); // no-id.eml is refused
+    const Run run = cli({u"list"_s, u"--db"_s, archive, u"--limit"_s, u"2"_s});
+    QCOMPARE(run.exitCode, 0);
+    const QStringList lines = run.out.split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 3); // title line and two rows
+    QVERIFY2(lines.at(1).startsWith(u"2024/04/03 12:45:30\tCarol\tcarol@example.org\tthird message\tthird.eml"_s),
+             qPrintable(lines.at(1)));
+    QVERIFY2(lines.at(2).startsWith(u"2024/04/02 11:30:00\t山田太郎\ttaro@example.jp\t二番目のメール"_s),
+             qPrintable(lines.at(2)));
+}
+
+void TestCliImport::withoutDbUsesTheConfiguredArchive_data()
+{
+    QTest::addColumn<bool>("configured");
+    QTest::addRow("DBPath of the settings file") << true;
+    QTest::addRow("Tidewell.fdb in the data folder") << false;
+}
+
+void TestCliImport::withoutDbUsesTheConfiguredArchive()
+{
+    QFETCH(bool, configured);
+    // The per-user data folder of the sealed test home.
+    const QString dataFolder =
+        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + u"/Kestrelon/TW_ArchiveDB"_s;
+    QDir(dataFolder).removeRecursively();
+    QVERIFY(QDir().mkpath(dataFolder));
+    QTemporaryDir dir;
+    QString archive = QDir(dataFolder).filePath(u"Tidewell.fdb"_s);
+    if (configured) {
+        archive = dir.filePath(u"elsewhere.fdb"_s);
+        QFile ini(QDir(dataFolder).filePath(u"tidewell.ini"_s));
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write(QStringLiteral("[MailDB]\nServer=\nDBPath=%1\n").arg(archive).toUtf8());
+    }
+    QVERIFY(StoreFixture::createArchive(archive));
+    QCOMPARE(cli({u"import"_s, kData + u"first.eml"_s}).exitCode, 0);
+    const Run run = cli({u"list"_s, u"--db"_s, archive});
+    QVERIFY2(run.out.contains(u"<first@example.com>"_s), qPrintable(run.out + run.err));
+    QDir(dataFolder).removeRecursively();
+}
+
+QTEST_GUILESS_MAIN(TestCliImport)
+#include "TestCliImport.moc"

@@ -1,0 +1,153 @@
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextEdit>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <QWidget>
+
+#include "app/core/ParameterTable.h"
+#include "app/core/Settings.h"
+#include "reader/MessageInfo.h"
+#include "store/DbConnectController.h"
+#include "store/MessageDropZone.h"
+#include "store/MessageIntake.h"
+#include "store/StoreFixture.h"
+#include "store/TDm_Ldb.h"
+#include "support/ScriptedFileChooser.h"
+#include "support/ScriptedPrompter.h"
+#include "testpaths.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class NullHost final : public PmodeWord,
+                       public CommandSwitchboard,
+                       public ListWindowPlace,
+                       public StatusPanels,
+                       public ExclusiveModes
+{
+public:
+    quint16 pmode() const override { return 0; }
+    void setPmode(quint16) override {}
+    bool isCommandEnabled(const QString&) const override { return false; }
+    void setCommandEnabled(const QString&, bool) override {}
+    void setCommandChecked(const QString&, bool) override {}
+    void performCommand(const QString&) override {}
+    void setConnectImage(int) override {}
+    void dockListWindow() override {}
+    void closeListWindow() override {}
+    void setListShortcut(const QString&, const QString&) override {}
+    void setStatusText(int, const QString&) override {}
+    void switchOffFileWorkbench() override {}
+    void switchOffBulkSender() override {}
+    void clearMessageView() override {}
+    DbListHost host() { return {*this, *this, *this, *this, *this}; }
+};
+
+} // namespace
+
+// The drop zone on a panel like the main window's: what it accepts, how it
+// looks while something is dragged over it.
+class TestMessageDropZone final : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void acceptsFilesAndShowsTheHint();
+    void offWhileDisabled();
+};
+
+void TestMessageDropZone::acceptsFilesAndShowsTheHint()
+{
+    QTemporaryDir dir;
+    const QString archive = dir.filePath(u"a.fdb"_s);
+    QVERIFY(StoreFixture::createArchive(archive));
+    TDm_Ldb dm(TDm_Ldb::Options{});
+    dm.setTarget(QString(), archive);
+    QVERIFY(dm.create());
+    NullHost host;
+    ParameterTable parameters;
+    Settings settings;
+    MessageInfo info;
+    ScriptedPrompter prompter;
+    ScriptedFileChooser files;
+    DbConnectController dbConnect(dm, parameters, host.host());
+    MessageIntake intake(info,
+                         settings,
+                         dir.filePath(u"mail_dat"_s),
+                         host.host(),
+                         dbConnect,
+                         prompter,
+                         files,
+                         dm.database().connectionName());
+    QStringList read;
+    MessageReaders readers;
+    readers.internet = [&read](const QString& path) {
+        read.append(path);
+    };
+    intake.setReaders(readers);
+
+    QWidget panel;
+    auto* body = new QTextEdit(&panel);
+    (new QVBoxLayout(&panel))->addWidget(body);
+    panel.resize(300, 200);
+    panel.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&panel));
+    MessageDropZone zone(intake, &panel, body);
+    QCOMPARE(panel.backgroundRole(), QPalette::Button);
+
+    QMimeData text;
+    text.setText(u"just text"_s);
+    QDragEnterEvent refused(QPoint(10, 10), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&panel, &refused);
+    QVERIFY(!refused.isAccepted());
+
+    QMimeData file;
+    file.setUrls({QUrl::fromLocalFile(QStringLiteral(TIDEWELL_TEST_DATA_DIR "/store/intake/first.eml"))});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction | Qt::LinkAction, &file, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&panel, &enter);
+    QVERIFY(enter.isAccepted());
+    QCOMPARE(enter.dropAction(), Qt::CopyAction);
+
+    QDragMoveEvent move(QPoint(12, 12), Qt::CopyAction, &file, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&panel, &move);
+    QVERIFY(!body->isVisible());
+    QCOMPARE(panel.backgroundRole(), QPalette::ToolTipBase);
+
+    QDragLeaveEvent leave;
+    QCoreApplication::sendEvent(&panel, &leave);
+    QVERIFY(body->isVisible());
+    QCOMPARE(panel.backgroundRole(), QPalette::Button);
+
+    QVERIFY(prompter.shown().isEmpty());
+}
+
+void TestMessageDropZone::offWhileDisabled()
+{
+    // Without an archive: a disabled zone never gets as far as the intake.
+    QTemporaryDir dir;
+    TDm_Ldb dm(TDm_Ldb::Options{});
+    NullHost host;
+    ParameterTable parameters;
+    Settings settings;
+    MessageInfo info;
+    ScriptedPrompter prompter;
+    ScriptedFileChooser files;
+    DbConnectController dbConnect(dm, parameters, host.host());
+    MessageIntake intake(
+        info, settings, dir.filePath(u"mail_dat"_s), host.host(), dbConnect, prompter, files, u"FD_Message"_s);
+    QWidget panel;
+    auto* body = new QTextEdit(&panel);
+    MessageDropZone zone(intake, &panel, body);
+    zone.setEnabled(false);
+    QVERIFY(!panel.acceptDrops());
+    zone.setEnabled(true);
+    QVERIFY(panel.acceptDrops());
+}
+
+QTEST_MAIN(TestMessageDropZone)
+#include "TestMessageDropZone.moc"
