@@ -118,18 +118,31 @@ int runImport(const QStringList& arguments, QTextStream& out, QTextStream& err)
             readers.read(path);
         }
         const MessageRegistrar::Result result = registrar.store(message);
-        switch (result.outcome) {
-        case MessageRegistrar::Outcome::Inserted:
-            ++groupStored;
-            break;
-        case MessageRegistrar::Outcome::Updated:
-            ++groupUpdated;
-            break;
-        case MessageRegistrar::Outcome::Refused:
-        case MessageRegistrar::Outcome::Failed:
-            ++refused;
-            err << path << ": " << result.error << '\n';
-            break;
+        const auto tally =
+            [&](const QString& file, const MessageRegistrar::Result& r, int& inserted, int& overwritten) {
+                switch (r.outcome) {
+                case MessageRegistrar::Outcome::Inserted:
+                    ++inserted;
+                    break;
+                case MessageRegistrar::Outcome::Updated:
+                    ++overwritten;
+                    break;
+                case MessageRegistrar::Outcome::Refused:
+                case MessageRegistrar::Outcome::Failed:
+                    ++refused;
+                    err << file << ": " << r.error << '\n';
+                    break;
+                }
+            };
+        if (const std::optional<QList<MessageRegistrar::Replayed>> replayed = registrar.takeReplayed()) {
+            // The group so far and this message were written again one by one and are committed now.
+            groupStored = groupUpdated = 0;
+            for (const MessageRegistrar::Replayed& again : *replayed) {
+                tally(again.file, again.result, stored, updated);
+            }
+            tally(path, result, stored, updated);
+        } else {
+            tally(path, result, groupStored, groupUpdated);
         }
         if (!message.awk_MessageFile.isEmpty()) {
             QFile::remove(message.awk_MessageFile);

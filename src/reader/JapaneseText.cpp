@@ -34,6 +34,59 @@ void appendShiftJisPair(QByteArray& out, unsigned char j1, unsigned char j2)
     out.append(static_cast<char>(s2));
 }
 
+const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);
+
+// Opening a converter loads glibc's conversion module and closing it unloads it
+// again, which costs more than most decodes: each thread keeps its converters,
+// one per charset name (a name iconv does not know is remembered as such).
+class ConverterCache
+{
+public:
+    ConverterCache() = default;
+    ConverterCache(const ConverterCache&) = delete;
+    ConverterCache& operator=(const ConverterCache&) = delete;
+    ~ConverterCache()
+    {
+        for (const Entry& entry : std::as_const(m_entries)) {
+            if (entry.cd != kNoConverter) {
+                iconv_close(entry.cd);
+            }
+        }
+    }
+
+    // A converter to UTF-8 in its initial state, or kNoConverter. borrowed is
+    // false when the caller owns it (the cache is full) and must close it.
+    iconv_t get(const char* charset, bool& borrowed)
+    {
+        borrowed = true;
+        for (const Entry& entry : std::as_const(m_entries)) {
+            if (entry.name == charset) {
+                if (entry.cd != kNoConverter) {
+                    iconv(entry.cd, nullptr, nullptr, nullptr, nullptr);
+                }
+                return entry.cd;
+            }
+        }
+        iconv_t cd = iconv_open("UTF-8", charset);
+        // Charset names come from messages: keep the cache small whatever they say.
+        if (m_entries.size() >= kMaxEntries) {
+            borrowed = false;
+            return cd;
+        }
+        m_entries.append(Entry{QByteArray(charset), cd});
+        return cd;
+    }
+
+private:
+    static constexpr qsizetype kMaxEntries = 32;
+    struct Entry
+    {
+        QByteArray name;
+        iconv_t cd;
+    };
+    QList<Entry> m_entries;
+};
+
 // Decodes with glibc iconv. Undecodable bytes become U+FFFD and clear *clean.
 // Returns a null string when iconv does not know the charset.
 QString iconvDecode(const QByteArray& bytes, const char* charset, bool* clean = nullptr)
@@ -41,8 +94,10 @@ QString iconvDecode(const QByteArray& bytes, const char* charset, bool* clean = 
     if (clean != nullptr) {
         *clean = true;
     }
-    iconv_t cd = iconv_open("UTF-8", charset);
-    if (cd == reinterpret_cast<iconv_t>(-1)) {
+    thread_local ConverterCache cache;
+    bool borrowed = true;
+    iconv_t cd = cache.get(charset, borrowed);
+    if (cd == kNoConverter) {
         return QString();
     }
     QByteArray out;
@@ -79,7 +134,9 @@ QString iconvDecode(const QByteArray& bytes, const char* charset, bool* clean = 
         }
         break; // EINVAL: incomplete sequence at the end, or anything else
     }
-    iconv_close(cd);
+    if (!borrowed) {
+        iconv_close(cd);
+    }
     return QString::fromUtf8(out);
 }
 

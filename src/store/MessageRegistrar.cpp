@@ -165,6 +165,7 @@ bool MessageRegistrar::beginGroup()
     }
     // Prepared statements keep the transaction they were prepared in: prepare them anew for each group.
     m_queries.reset();
+    m_pending.clear();
     m_inGroup = true;
     return true;
 }
@@ -175,6 +176,7 @@ bool MessageRegistrar::endGroup()
         return true;
     }
     m_inGroup = false;
+    m_pending.clear();
     QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
     if (!db.commit()) {
         m_lastError = db.lastError().text();
@@ -186,6 +188,7 @@ bool MessageRegistrar::endGroup()
 
 MessageRegistrar::Result MessageRegistrar::store(const MessageInfo& info)
 {
+    m_replayed.reset();
     if (info.Message_ID.trimmed().isEmpty()) {
         return {Outcome::Refused, tr("このメールデータはDB更新できません")};
     }
@@ -206,30 +209,69 @@ MessageRegistrar::Result MessageRegistrar::store(const MessageInfo& info)
     if (!db.isOpen()) {
         return {Outcome::Failed, tr("DBと接続されていません")};
     }
-    const bool group = m_inGroup;
-    if (!group) {
-        // The connection may have been closed and opened again since the last
-        // message (another archive chosen): prepare afresh for a single message.
-        m_queries.reset();
+    const QString fileName = QFileInfo(path).fileName();
+    if (!m_inGroup) {
+        return writeAlone(info, *date, data, fileName);
     }
-    if (group ? !execSimple(u"SAVEPOINT TW_MESSAGE"_s) : !db.transaction()) {
-        return {Outcome::Failed, group ? m_lastError : db.lastError().text()};
-    }
-    Result result = writeRows(info, *date, data, QFileInfo(path).fileName());
+    Pending pending{info, *date, data, fileName};
+    const Result result = writeRows(info, *date, data, fileName);
     if (result.outcome == Outcome::Failed) {
-        if (group) {
-            execSimple(u"ROLLBACK TO SAVEPOINT TW_MESSAGE"_s);
-        } else {
-            db.rollback();
-        }
+        // Part of the message may be written already, and only a savepoint could
+        // take that part back alone.
+        return replayGroup(pending);
+    }
+    m_pending.append(std::move(pending));
+    return result;
+}
+
+MessageRegistrar::Result MessageRegistrar::writeAlone(const MessageInfo& info,
+                                                      const QDateTime& date,
+                                                      const QByteArray& data,
+                                                      const QString& fileName)
+{
+    QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+    // The connection may have been closed and opened again since the last
+    // message (another archive chosen): prepare afresh for a single message.
+    m_queries.reset();
+    if (!db.transaction()) {
+        return {Outcome::Failed, db.lastError().text()};
+    }
+    Result result = writeRows(info, date, data, fileName);
+    if (result.outcome == Outcome::Failed) {
+        db.rollback();
         return result;
     }
-    if (group) {
-        execSimple(u"RELEASE SAVEPOINT TW_MESSAGE ONLY"_s);
-    } else if (!db.commit()) {
+    if (!db.commit()) {
         const QString error = db.lastError().text();
         db.rollback();
         return {Outcome::Failed, error};
+    }
+    return result;
+}
+
+MessageRegistrar::Result MessageRegistrar::replayGroup(const Pending& failing)
+{
+    QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+    db.rollback();
+    m_queries.reset();
+    // The archive is as it was before the group: writing the same messages in
+    // the same order gives each the outcome it had, unless it fails on its own.
+    const QList<Pending> earlier = std::exchange(m_pending, {});
+    QList<Replayed> replayed;
+    replayed.reserve(earlier.size());
+    for (const Pending& message : earlier) {
+        replayed.append(
+            {message.info.MessageFile, writeAlone(message.info, message.date, message.data, message.fileName)});
+    }
+    const Result result = writeAlone(failing.info, failing.date, failing.data, failing.fileName);
+    m_replayed = std::move(replayed);
+
+    // The rest of the group shares a transaction again; when none can be begun,
+    // each later message is written on its own.
+    m_queries.reset();
+    if (!db.transaction()) {
+        m_lastError = db.lastError().text();
+        m_inGroup = false;
     }
     return result;
 }

@@ -2,13 +2,16 @@
 
 #include <memory>
 #include <optional>
+#include <utility>
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QList>
 #include <QSqlDatabase>
 #include <QString>
 
-struct MessageInfo;
+#include "reader/MessageInfo.h"
+
 class CommandSwitchboard;
 class Prompter;
 class StatusPanels;
@@ -21,9 +24,11 @@ class StatusPanels;
 //
 // Both rows of one message are written in one transaction, so a message is
 // stored whole or not at all. For bulk imports a group of messages may share
-// one transaction (beginGroup/endGroup); each message then sits behind a
-// savepoint of its own, so a refused message leaves no half behind while the
-// others of the group stay.
+// one transaction (beginGroup/endGroup). A savepoint per message would cost
+// more than the writing itself, so when a message of a group fails the whole
+// transaction is rolled back and the group so far is written again one message
+// per transaction: the refused message leaves no half behind while the others
+// stay. Later messages of the group share a new transaction.
 //
 // GUI-free: the command's reports go to the window through the small store
 // interfaces and the Prompter.
@@ -99,14 +104,37 @@ public:
     [[nodiscard]] bool inGroup() const { return m_inGroup; }
     [[nodiscard]] QString lastError() const { return m_lastError; }
 
+    // One message of a group written again on its own transaction.
+    struct Replayed
+    {
+        QString file; // MessageInfo::MessageFile
+        Result result;
+    };
+    // Set by a store() inside a group that failed and had the group written
+    // again: the results of the group's earlier messages, in their order, each
+    // now committed (or refused) on its own, and the result store() returned is
+    // committed on its own too. Empty optional when the last store() did not.
+    [[nodiscard]] std::optional<QList<Replayed>> takeReplayed() { return std::exchange(m_replayed, std::nullopt); }
+
 private:
     struct Queries;
+    struct Pending
+    {
+        MessageInfo info;
+        QDateTime date;
+        QByteArray data;
+        QString fileName;
+    };
 
     Result writeRows(const MessageInfo& info, const QDateTime& date, const QByteArray& data, const QString& fileName);
+    Result writeAlone(const MessageInfo& info, const QDateTime& date, const QByteArray& data, const QString& fileName);
+    Result replayGroup(const Pending& failing);
     bool execSimple(const QString& statement);
 
     QString m_connectionName;
     std::unique_ptr<Queries> m_queries;
     bool m_inGroup = false;
+    QList<Pending> m_pending; // messages written in the open group's transaction
+    std::optional<QList<Replayed>> m_replayed;
     QString m_lastError;
 };

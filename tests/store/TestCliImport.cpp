@@ -1,6 +1,8 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -47,6 +49,7 @@ class TestCliImport final : public QObject
 private Q_SLOTS:
     void importsFoldersRecursivelyAndCounts();
     void refusedMessageFailsTheRun();
+    void messageRefusedByTheArchiveCostsOnlyItself();
     void listPrintsNewestFirst();
     void withoutDbUsesTheConfiguredArchive_data();
     void withoutDbUsesTheConfiguredArchive();
@@ -89,6 +92,38 @@ void TestCliImport::refusedMessageFailsTheRun()
 
     const Run missing = cli({u"import"_s, u"--db"_s, dir.filePath(u"none.fdb"_s), kData + u"first.eml"_s});
     QCOMPARE(missing.exitCode, 1);
+}
+
+void TestCliImport::messageRefusedByTheArchiveCostsOnlyItself()
+{
+    QTemporaryDir dir;
+    const QString archive = dir.filePath(u"a.fdb"_s);
+    QVERIFY(StoreFixture::createArchive(archive));
+    {
+        QSqlDatabase db = StoreFixture::open(archive, u"refusing"_s);
+        QVERIFY(db.isOpen());
+        QSqlQuery query(db);
+        QVERIFY(query.exec(u"create exception refuse_message 'refused by the test trigger'"_s));
+        QVERIFY(query.exec(u"create trigger refuse_some for Message_DatTBL before insert or update as begin "
+                           "if (new.Message_FileName = 'second.eml') then exception refuse_message; end"_s));
+        query.finish();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(u"refusing"_s);
+    const QString mail = dir.filePath(u"mail"_s);
+    QVERIFY(copyFixture(u"first.eml"_s, mail));
+    QVERIFY(copyFixture(u"second.eml"_s, mail));
+    QVERIFY(copyFixture(u"third.eml"_s, mail));
+
+    Run run = cli({u"import"_s, u"--db"_s, archive, mail});
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.out.contains(u"stored 2, updated 0, refused 1"_s), qPrintable(run.out + run.err));
+    QVERIFY(run.err.contains(u"second.eml"_s));
+    QVERIFY(!run.err.contains(u"first.eml"_s));
+
+    run = cli({u"import"_s, u"--db"_s, archive, mail});
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.out.contains(u"stored 0, updated 2, refused 1"_s), qPrintable(run.out + run.err));
 }
 
 void TestCliImport::listPrintsNewestFirst()

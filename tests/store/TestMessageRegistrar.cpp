@@ -72,6 +72,7 @@ private Q_SLOTS:
     void unreadableDateOrMissingFileWritesNothing_data();
     void unreadableDateOrMissingFileWritesNothing();
     void groupKeepsEachMessageWhole();
+    void failedMessageHasItsGroupWrittenAgain();
     void parsesMessageDate_data();
     void parsesMessageDate();
 
@@ -395,6 +396,50 @@ void TestMessageRegistrar::groupKeepsEachMessageWhole()
              MessageRegistrar::Outcome::Inserted);
     QCOMPARE(count(u"Message_IdxTbl"_s), 4);
     QCOMPARE(count(u"Message_DatTBL"_s), 4);
+}
+
+void TestMessageRegistrar::failedMessageHasItsGroupWrittenAgain()
+{
+    QSqlQuery query(QSqlDatabase::database(m_connection, false));
+    QVERIFY(query.exec(u"create exception refuse_message 'refused by the test trigger'"_s));
+    QVERIFY(query.exec(u"create trigger refuse_some for Message_DatTBL before insert or update as begin "
+                       "if (new.Message_FileName = 'refuse.eml') then exception refuse_message; end"_s));
+    const QString date = u"2024/05/01 09:00:00"_s;
+    const QDateTime at = StoreFixture::at(u"2024-05-01 09:00:00"_s);
+    QCOMPARE(m_registrar->store(message(u"<old@x>"_s, date, u"before"_s)).outcome, MessageRegistrar::Outcome::Inserted);
+    MessageInfo refused = message(u"<bad@x>"_s, date, u"bad"_s);
+    refused.MessageFile = writeFile(u"refuse.eml"_s, "x");
+
+    // The first message of a group fails: nothing before it to write again.
+    QVERIFY(m_registrar->beginGroup());
+    QCOMPARE(m_registrar->store(refused).outcome, MessageRegistrar::Outcome::Failed);
+    std::optional<QList<MessageRegistrar::Replayed>> replayed = m_registrar->takeReplayed();
+    QVERIFY(replayed);
+    QVERIFY(replayed->isEmpty());
+
+    // A message in the middle fails: the two before it are written again with
+    // the outcomes they had, the one after it joins the group's new transaction.
+    QCOMPARE(m_registrar->store(message(u"<old@x>"_s, date, u"after"_s)).outcome, MessageRegistrar::Outcome::Updated);
+    QVERIFY(!m_registrar->takeReplayed());
+    QCOMPARE(m_registrar->store(message(u"<new1@x>"_s, date, u"one"_s)).outcome, MessageRegistrar::Outcome::Inserted);
+    QCOMPARE(m_registrar->store(refused).outcome, MessageRegistrar::Outcome::Failed);
+    replayed = m_registrar->takeReplayed();
+    QVERIFY(replayed);
+    QCOMPARE(replayed->size(), 2);
+    QCOMPARE(replayed->at(0).result.outcome, MessageRegistrar::Outcome::Updated);
+    QCOMPARE(replayed->at(1).result.outcome, MessageRegistrar::Outcome::Inserted);
+    QCOMPARE(m_registrar->store(message(u"<new2@x>"_s, date, u"two"_s)).outcome, MessageRegistrar::Outcome::Inserted);
+    QVERIFY(!m_registrar->takeReplayed());
+    QVERIFY(m_registrar->endGroup());
+
+    QCOMPARE(count(u"Message_IdxTbl"_s), 3);
+    QCOMPARE(count(u"Message_DatTBL"_s), 3);
+    QVERIFY(!row(u"<bad@x>"_s, at));
+    const std::optional<Row> old = row(u"<old@x>"_s, at);
+    QVERIFY(old);
+    QCOMPARE(old->subject, u"after"_s);
+    QVERIFY(row(u"<new1@x>"_s, at));
+    QVERIFY(row(u"<new2@x>"_s, at));
 }
 
 void TestMessageRegistrar::parsesMessageDate_data()
