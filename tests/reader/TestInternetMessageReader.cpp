@@ -2,34 +2,15 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "RecordingMessageView.h"
-#include "app/core/ParameterTable.h"
-#include "reader/InternetMessageReader.h"
-#include "support/ScriptedPrompter.h"
+#include "ReaderHarness.h"
 #include "testpaths.h"
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-// The reader with a recording view, a parameter table without own accounts or
-// GnuPG, and a scripted prompter.
-struct Harness
+struct Harness : ReaderHarness
 {
-    RecordingMessageView view;
-    ParameterTable parameters;
-    ScriptedPrompter prompter;
-    MessageInfo info;
-    InternetMessageReader reader{view, parameters, prompter, info};
-
-    Harness()
-    {
-        for (int i = 1; i <= 10; ++i) {
-            parameters.setValue(QString(u"MailAccount"_s + QString::number(i)), QString());
-        }
-        parameters.setValue(u"GPGPath", QString());
-    }
-
     void read(const QByteArray& data) { reader.readMessageData(data); }
     void readFixture(const QString& name)
     {

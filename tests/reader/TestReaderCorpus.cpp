@@ -3,32 +3,14 @@
 #include <QRandomGenerator>
 #include <QTest>
 
-#include "RecordingMessageView.h"
-#include "app/core/ParameterTable.h"
-#include "reader/InternetMessageReader.h"
-#include "support/ScriptedPrompter.h"
+#include "ReaderHarness.h"
 #include "testpaths.h"
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-struct Harness
-{
-    RecordingMessageView view;
-    ParameterTable parameters;
-    ScriptedPrompter prompter;
-    MessageInfo info;
-    InternetMessageReader reader{view, parameters, prompter, info};
-
-    Harness()
-    {
-        for (int i = 1; i <= 10; ++i) {
-            parameters.setValue(QString(u"MailAccount"_s + QString::number(i)), QString());
-        }
-        parameters.setValue(u"GPGPath", QString());
-    }
-};
+using Harness = ReaderHarness;
 
 QString corpusFile(const QString& name)
 {
