@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <QStringList>
 #include <QTextStream>
 
@@ -49,30 +51,35 @@ public:
     bool fromStore() const override { return false; }
 };
 
-// Messages the reader would show in a box go to standard error.
+// Messages the reader would show in a box go to standard error, or to a list
+// when the reading runs on a worker thread.
 class StreamPrompter final : public Prompter
 {
 public:
     explicit StreamPrompter(QTextStream& err)
-        : m_err(err)
+        : m_say([&err](const QString& text) { err << text << '\n'; })
     {
     }
-    void information(const QString& text) override { m_err << text << '\n'; }
-    void warning(const QString& text) override { m_err << text << '\n'; }
-    void error(const QString& text) override { m_err << text << '\n'; }
+    explicit StreamPrompter(QStringList& notes)
+        : m_say([&notes](const QString& text) { notes.append(text); })
+    {
+    }
+    void information(const QString& text) override { m_say(text); }
+    void warning(const QString& text) override { m_say(text); }
+    void error(const QString& text) override { m_say(text); }
     Answer question(const QString& text, Answer defaultAnswer) override
     {
-        m_err << text << '\n';
+        m_say(text);
         return defaultAnswer;
     }
     Answer questionWithCancel(const QString& text, Answer defaultAnswer) override
     {
-        m_err << text << '\n';
+        m_say(text);
         return defaultAnswer;
     }
 
 private:
-    QTextStream& m_err;
+    std::function<void(const QString&)> m_say;
 };
 
 // No dialog can be shown here: every save is cancelled.

@@ -186,15 +186,25 @@ bool MessageRegistrar::endGroup()
     return true;
 }
 
-MessageRegistrar::Result MessageRegistrar::store(const MessageInfo& info)
+std::optional<MessageRegistrar::Result> MessageRegistrar::refusal(const MessageInfo& info, QDateTime& date)
 {
     m_replayed.reset();
     if (info.Message_ID.trimmed().isEmpty()) {
-        return {Outcome::Refused, tr("このメールデータはDB更新できません")};
+        return Result{Outcome::Refused, tr("このメールデータはDB更新できません")};
     }
-    const std::optional<QDateTime> date = parseMessageDate(info.Message_Date);
-    if (!date) {
-        return {Outcome::Failed, u"'%1' is not a valid date and time"_s.arg(info.Message_Date)};
+    const std::optional<QDateTime> parsed = parseMessageDate(info.Message_Date);
+    if (!parsed) {
+        return Result{Outcome::Failed, u"'%1' is not a valid date and time"_s.arg(info.Message_Date)};
+    }
+    date = *parsed;
+    return std::nullopt;
+}
+
+MessageRegistrar::Result MessageRegistrar::store(const MessageInfo& info)
+{
+    QDateTime date;
+    if (const std::optional<Result> refused = refusal(info, date)) {
+        return *refused;
     }
     // The file is read before anything is written, so that a missing file costs no half-written message.
     const QString path = messageFileOf(info);
@@ -202,19 +212,30 @@ MessageRegistrar::Result MessageRegistrar::store(const MessageInfo& info)
     if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) {
         return {Outcome::Failed, u"Cannot open file \"%1\". %2"_s.arg(path, file.errorString())};
     }
-    const QByteArray data = file.readAll();
-    file.close();
+    return write(info, date, file.readAll());
+}
 
+MessageRegistrar::Result MessageRegistrar::store(const MessageInfo& info, const QByteArray& data)
+{
+    QDateTime date;
+    if (const std::optional<Result> refused = refusal(info, date)) {
+        return *refused;
+    }
+    return write(info, date, data);
+}
+
+MessageRegistrar::Result MessageRegistrar::write(const MessageInfo& info, const QDateTime& date, const QByteArray& data)
+{
     QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
     if (!db.isOpen()) {
         return {Outcome::Failed, tr("DBと接続されていません")};
     }
-    const QString fileName = QFileInfo(path).fileName();
+    const QString fileName = QFileInfo(messageFileOf(info)).fileName();
     if (!m_inGroup) {
-        return writeAlone(info, *date, data, fileName);
+        return writeAlone(info, date, data, fileName);
     }
-    Pending pending{info, *date, data, fileName};
-    const Result result = writeRows(info, *date, data, fileName);
+    Pending pending{info, date, data, fileName};
+    const Result result = writeRows(info, date, data, fileName);
     if (result.outcome == Outcome::Failed) {
         // Part of the message may be written already, and only a savepoint could
         // take that part back alone.

@@ -92,6 +92,8 @@ public:
 
     // Writes both rows of the message. Nothing is reported to the user.
     Result store(const MessageInfo& info);
+    // The same with the contents of messageFileOf(info) already read by the caller.
+    Result store(const MessageInfo& info, const QByteArray& data);
 
     // The command "DB更新": the checks, the status texts of panel 2, the
     // enabling of DBUpdate and the message boxes on failure, around store().
@@ -126,6 +128,9 @@ private:
         QString fileName;
     };
 
+    // The result for a message that is not written at all, else nullopt with date set.
+    std::optional<Result> refusal(const MessageInfo& info, QDateTime& date);
+    Result write(const MessageInfo& info, const QDateTime& date, const QByteArray& data);
     Result writeRows(const MessageInfo& info, const QDateTime& date, const QByteArray& data, const QString& fileName);
     Result writeAlone(const MessageInfo& info, const QDateTime& date, const QByteArray& data, const QString& fileName);
     Result replayGroup(const Pending& failing);

@@ -50,6 +50,7 @@ private Q_SLOTS:
     void importsFoldersRecursivelyAndCounts();
     void refusedMessageFailsTheRun();
     void messageRefusedByTheArchiveCostsOnlyItself();
+    void importsOutlookMessagesThroughWorkCopies();
     void listPrintsNewestFirst();
     void withoutDbUsesTheConfiguredArchive_data();
     void withoutDbUsesTheConfiguredArchive();
@@ -124,6 +125,51 @@ void TestCliImport::messageRefusedByTheArchiveCostsOnlyItself()
     run = cli({u"import"_s, u"--db"_s, archive, mail});
     QCOMPARE(run.exitCode, 1);
     QVERIFY2(run.out.contains(u"stored 0, updated 2, refused 1"_s), qPrintable(run.out + run.err));
+}
+
+void TestCliImport::importsOutlookMessagesThroughWorkCopies()
+{
+    // Two different Outlook messages under one file name, and one without an Internet message id.
+    const QString corpus = QStringLiteral(TIDEWELL_CORPUS_DIR "/msg/");
+    QTemporaryDir dir;
+    const QString mail = dir.filePath(u"mail"_s);
+    const QStringList sources{corpus + u"eomp_plain_jpeg_attached.msg"_s, corpus + u"msgreader_HtmlSampleEmail.msg"_s};
+    for (const QString& folder : {u"a"_s, u"b"_s}) {
+        QVERIFY(QDir().mkpath(mail + u'/' + folder));
+        QVERIFY(QFile::copy(sources.at(folder == u"a"_s ? 0 : 1), mail + u'/' + folder + u"/same.msg"_s));
+    }
+    QVERIFY(QFile::copy(corpus + u"poi_msgClassTask.msg"_s, mail + u"/task.MSG"_s));
+    const QString archive = dir.filePath(u"a.fdb"_s);
+    QVERIFY(StoreFixture::createArchive(archive));
+
+    const Run run = cli({u"import"_s, u"--db"_s, archive, mail});
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.out.contains(u"stored 2, updated 0, refused 1"_s), qPrintable(run.out + run.err));
+    QVERIFY2(run.err.contains(u"task.MSG: このメールデータはDB更新できません"_s), qPrintable(run.err));
+
+    QSqlDatabase db = StoreFixture::open(archive, u"outlook"_s);
+    {
+        QSqlQuery query(db);
+        QVERIFY(
+            query.exec(u"select d.MailDat, i.Message_ftype, d.Message_FileName from Message_DatTBL d "
+                       "join Message_IdxTbl i on i.Message_ID = d.Message_ID and i.Message_Date = d.Message_Date"_s));
+        QList<QByteArray> stored;
+        while (query.next()) {
+            QCOMPARE(query.value(1).toString().trimmed(), u"2"_s);
+            QCOMPARE(query.value(2).toString(), u"same.msg"_s);
+            stored.append(query.value(0).toByteArray());
+        }
+        QCOMPARE(stored.size(), 2);
+        // Each message is stored with its own file, though both work copies had one name.
+        for (const QString& source : sources) {
+            QFile file(source);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QVERIFY2(stored.contains(file.readAll()), qPrintable(source));
+        }
+    }
+    db.close();
+    db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(u"outlook"_s);
 }
 
 void TestCliImport::listPrintsNewestFirst()
