@@ -1,6 +1,9 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QProcess>
+#include <QSqlQuery>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
@@ -8,9 +11,12 @@
 #include <QVBoxLayout>
 #include <QWidget>
 
+#include "app/core/Delay.h"
 #include "app/core/ParameterTable.h"
 #include "app/core/Settings.h"
+#include "reader/InternetMessageReader.h"
 #include "reader/MessageInfo.h"
+#include "reader/RecordingMessageView.h"
 #include "store/DbConnectController.h"
 #include "store/MessageDropZone.h"
 #include "store/MessageIntake.h"
@@ -59,6 +65,7 @@ class TestMessageDropZone final : public QObject
 private Q_SLOTS:
     void acceptsFilesAndShowsTheHint();
     void offWhileDisabled();
+    void filesDraggedFromAnotherProgramAreRegistered();
 };
 
 void TestMessageDropZone::acceptsFilesAndShowsTheHint()
@@ -147,6 +154,85 @@ void TestMessageDropZone::offWhileDisabled()
     QVERIFY(!panel.acceptDrops());
     zone.setEnabled(true);
     QVERIFY(panel.acceptDrops());
+}
+
+void TestMessageDropZone::filesDraggedFromAnotherProgramAreRegistered()
+{
+    // A real drag over the X11 drag protocol from another process, as from a file manager.
+    const QString xdotool = QStandardPaths::findExecutable(u"xdotool"_s);
+    QVERIFY2(!xdotool.isEmpty(), "xdotool drives the pointer here (scripts/deps.sh installs it)");
+    Delay::setScale(0);
+    QTemporaryDir dir;
+    const QString archive = dir.filePath(u"a.fdb"_s);
+    QVERIFY(StoreFixture::createArchive(archive));
+    TDm_Ldb dm(TDm_Ldb::Options{});
+    dm.setTarget(QString(), archive);
+    QVERIFY(dm.create());
+    NullHost host;
+    ParameterTable parameters;
+    for (int i = 1; i <= 10; ++i) {
+        parameters.setValue(QString(u"MailAccount"_s + QString::number(i)), QString());
+    }
+    Settings settings;
+    settings.ReconnectFlg = false;
+    MessageInfo info;
+    ScriptedPrompter prompter;
+    prompter.expect(Prompter::Answer::Yes); // the batch question
+    ScriptedFileChooser files;
+    RecordingMessageView view;
+    InternetMessageReader reader(view, parameters, prompter, info);
+    DbConnectController dbConnect(dm, parameters, host.host());
+    MessageIntake intake(info,
+                         settings,
+                         dir.filePath(u"mail_dat"_s),
+                         host.host(),
+                         dbConnect,
+                         prompter,
+                         files,
+                         dm.database().connectionName());
+    MessageReaders readers;
+    readers.internet = [&reader](const QString& path) {
+        reader.ReadInternetMessage(path);
+    };
+    intake.setReaders(readers);
+
+    QWidget panel;
+    auto* body = new QTextEdit(&panel);
+    (new QVBoxLayout(&panel))->addWidget(body);
+    panel.setGeometry(0, 0, 400, 300);
+    panel.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&panel));
+    MessageDropZone zone(intake, &panel, body);
+
+    const QString data = QStringLiteral(TIDEWELL_TEST_DATA_DIR "/store/intake/");
+    QProcess source;
+    source.start(QStringLiteral(STORE_DRAG_SOURCE),
+                 {u"450"_s, u"300"_s, data + u"first.eml"_s, data + u"second.eml"_s, data + u"third.eml"_s});
+    QByteArray said;
+    QTRY_VERIFY2_WITH_TIMEOUT((said += source.readAllStandardOutput()).contains("ready"),
+                              qPrintable(source.errorString() + QString::fromLocal8Bit(source.readAllStandardError())),
+                              10000);
+    // Press on the source, move over the body pane of the panel in steps, release there.
+    QProcess pointer;
+    pointer.start(u"sh"_s,
+                  {u"-c"_s,
+                   u"x=%1; $x mousemove 500 330 mousedown 1; sleep 0.3; $x mousemove 350 250; sleep 0.2;"
+                   " $x mousemove 200 150; sleep 0.2; $x mousemove 205 152; sleep 0.3; $x mouseup 1"_s.arg(xdotool)});
+    QTRY_COMPARE_WITH_TIMEOUT(pointer.state(), QProcess::NotRunning, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!intake.isRunning() && prompter.texts().size() == 1, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(body->isVisible(), 5000);
+
+    QSqlQuery query(dm.database());
+    QVERIFY(query.exec(u"select d.Message_FileName from Message_IdxTbl i join Message_DatTBL d on "
+                       "d.Message_ID = i.Message_ID and d.Message_Date = i.Message_Date order by 1"_s));
+    QStringList stored;
+    while (query.next()) {
+        stored.append(query.value(0).toString());
+    }
+    QCOMPARE(stored, (QStringList{u"first.eml"_s, u"second.eml"_s, u"third.eml"_s}));
+    QVERIFY2(prompter.unexpected().isEmpty(), qPrintable(prompter.unexpected().join(u" | "_s)));
+    source.kill();
+    source.waitForFinished();
 }
 
 QTEST_MAIN(TestMessageDropZone)
