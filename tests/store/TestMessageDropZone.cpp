@@ -54,6 +54,53 @@ public:
     DbListHost host() { return {*this, *this, *this, *this, *this}; }
 };
 
+// An intake on a fresh archive, reading with the real internet message reader,
+// and a panel like the main window's upper panel with its body pane.
+struct DropBench
+{
+    DropBench()
+        : dm(TDm_Ldb::Options{})
+    {
+        archiveReady = StoreFixture::createArchive(dir.filePath(u"a.fdb"_s));
+        dm.setTarget(QString(), dir.filePath(u"a.fdb"_s));
+        archiveReady = archiveReady && dm.create();
+        for (int i = 1; i <= 10; ++i) {
+            parameters.setValue(QString(u"MailAccount"_s + QString::number(i)), QString());
+        }
+        settings.ReconnectFlg = false;
+        MessageReaders readers;
+        readers.internet = [this](const QString& path) {
+            reader.ReadInternetMessage(path);
+        };
+        intake.setReaders(readers);
+        (new QVBoxLayout(&panel))->addWidget(body);
+        panel.setGeometry(0, 0, 400, 300);
+    }
+
+    QTemporaryDir dir;
+    TDm_Ldb dm;
+    bool archiveReady = false;
+    NullHost host;
+    ParameterTable parameters;
+    Settings settings;
+    MessageInfo info;
+    ScriptedPrompter prompter;
+    ScriptedFileChooser files;
+    RecordingMessageView view;
+    InternetMessageReader reader{view, parameters, prompter, info};
+    DbConnectController dbConnect{dm, parameters, host.host()};
+    MessageIntake intake{info,
+                         settings,
+                         dir.filePath(u"mail_dat"_s),
+                         host.host(),
+                         dbConnect,
+                         prompter,
+                         files,
+                         dm.database().connectionName()};
+    QWidget panel;
+    QTextEdit* body = new QTextEdit(&panel);
+};
+
 } // namespace
 
 // The drop zone on a panel like the main window's: what it accepts, how it
@@ -70,41 +117,13 @@ private Q_SLOTS:
 
 void TestMessageDropZone::acceptsFilesAndShowsTheHint()
 {
-    QTemporaryDir dir;
-    const QString archive = dir.filePath(u"a.fdb"_s);
-    QVERIFY(StoreFixture::createArchive(archive));
-    TDm_Ldb dm(TDm_Ldb::Options{});
-    dm.setTarget(QString(), archive);
-    QVERIFY(dm.create());
-    NullHost host;
-    ParameterTable parameters;
-    Settings settings;
-    MessageInfo info;
-    ScriptedPrompter prompter;
-    ScriptedFileChooser files;
-    DbConnectController dbConnect(dm, parameters, host.host());
-    MessageIntake intake(info,
-                         settings,
-                         dir.filePath(u"mail_dat"_s),
-                         host.host(),
-                         dbConnect,
-                         prompter,
-                         files,
-                         dm.database().connectionName());
-    QStringList read;
-    MessageReaders readers;
-    readers.internet = [&read](const QString& path) {
-        read.append(path);
-    };
-    intake.setReaders(readers);
-
-    QWidget panel;
-    auto* body = new QTextEdit(&panel);
-    (new QVBoxLayout(&panel))->addWidget(body);
-    panel.resize(300, 200);
+    DropBench bench;
+    QVERIFY(bench.archiveReady);
+    QWidget& panel = bench.panel;
+    QTextEdit* body = bench.body;
     panel.show();
     QVERIFY(QTest::qWaitForWindowExposed(&panel));
-    MessageDropZone zone(intake, &panel, body);
+    MessageDropZone zone(bench.intake, &panel, body);
     QCOMPARE(panel.backgroundRole(), QPalette::Button);
 
     QMimeData text;
@@ -130,26 +149,14 @@ void TestMessageDropZone::acceptsFilesAndShowsTheHint()
     QVERIFY(body->isVisible());
     QCOMPARE(panel.backgroundRole(), QPalette::Button);
 
-    QVERIFY(prompter.shown().isEmpty());
+    QVERIFY(bench.prompter.shown().isEmpty());
 }
 
 void TestMessageDropZone::offWhileDisabled()
 {
-    // Without an archive: a disabled zone never gets as far as the intake.
-    QTemporaryDir dir;
-    TDm_Ldb dm(TDm_Ldb::Options{});
-    NullHost host;
-    ParameterTable parameters;
-    Settings settings;
-    MessageInfo info;
-    ScriptedPrompter prompter;
-    ScriptedFileChooser files;
-    DbConnectController dbConnect(dm, parameters, host.host());
-    MessageIntake intake(
-        info, settings, dir.filePath(u"mail_dat"_s), host.host(), dbConnect, prompter, files, u"FD_Message"_s);
-    QWidget panel;
-    auto* body = new QTextEdit(&panel);
-    MessageDropZone zone(intake, &panel, body);
+    DropBench bench;
+    QWidget& panel = bench.panel;
+    MessageDropZone zone(bench.intake, &panel, bench.body);
     zone.setEnabled(false);
     QVERIFY(!panel.acceptDrops());
     zone.setEnabled(true);
@@ -162,47 +169,12 @@ void TestMessageDropZone::filesDraggedFromAnotherProgramAreRegistered()
     const QString xdotool = QStandardPaths::findExecutable(u"xdotool"_s);
     QVERIFY2(!xdotool.isEmpty(), "xdotool drives the pointer here (scripts/deps.sh installs it)");
     Delay::setScale(0);
-    QTemporaryDir dir;
-    const QString archive = dir.filePath(u"a.fdb"_s);
-    QVERIFY(StoreFixture::createArchive(archive));
-    TDm_Ldb dm(TDm_Ldb::Options{});
-    dm.setTarget(QString(), archive);
-    QVERIFY(dm.create());
-    NullHost host;
-    ParameterTable parameters;
-    for (int i = 1; i <= 10; ++i) {
-        parameters.setValue(QString(u"MailAccount"_s + QString::number(i)), QString());
-    }
-    Settings settings;
-    settings.ReconnectFlg = false;
-    MessageInfo info;
-    ScriptedPrompter prompter;
-    prompter.expect(Prompter::Answer::Yes); // the batch question
-    ScriptedFileChooser files;
-    RecordingMessageView view;
-    InternetMessageReader reader(view, parameters, prompter, info);
-    DbConnectController dbConnect(dm, parameters, host.host());
-    MessageIntake intake(info,
-                         settings,
-                         dir.filePath(u"mail_dat"_s),
-                         host.host(),
-                         dbConnect,
-                         prompter,
-                         files,
-                         dm.database().connectionName());
-    MessageReaders readers;
-    readers.internet = [&reader](const QString& path) {
-        reader.ReadInternetMessage(path);
-    };
-    intake.setReaders(readers);
-
-    QWidget panel;
-    auto* body = new QTextEdit(&panel);
-    (new QVBoxLayout(&panel))->addWidget(body);
-    panel.setGeometry(0, 0, 400, 300);
-    panel.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&panel));
-    MessageDropZone zone(intake, &panel, body);
+    DropBench bench;
+    QVERIFY(bench.archiveReady);
+    bench.prompter.expect(Prompter::Answer::Yes); // the batch question
+    bench.panel.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&bench.panel));
+    MessageDropZone zone(bench.intake, &bench.panel, bench.body);
 
     const QString data = QStringLiteral(TIDEWELL_TEST_DATA_DIR "/store/intake/");
     QProcess source;
@@ -219,10 +191,10 @@ void TestMessageDropZone::filesDraggedFromAnotherProgramAreRegistered()
                    u"x=%1; $x mousemove 500 330 mousedown 1; sleep 0.3; $x mousemove 350 250; sleep 0.2;"
                    " $x mousemove 200 150; sleep 0.2; $x mousemove 205 152; sleep 0.3; $x mouseup 1"_s.arg(xdotool)});
     QTRY_COMPARE_WITH_TIMEOUT(pointer.state(), QProcess::NotRunning, 10000);
-    QTRY_VERIFY_WITH_TIMEOUT(!intake.isRunning() && prompter.texts().size() == 1, 10000);
-    QTRY_VERIFY_WITH_TIMEOUT(body->isVisible(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(!bench.intake.isRunning() && bench.prompter.texts().size() == 1, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(bench.body->isVisible(), 5000);
 
-    QSqlQuery query(dm.database());
+    QSqlQuery query(bench.dm.database());
     QVERIFY(query.exec(u"select d.Message_FileName from Message_IdxTbl i join Message_DatTBL d on "
                        "d.Message_ID = i.Message_ID and d.Message_Date = i.Message_Date order by 1"_s));
     QStringList stored;
@@ -230,7 +202,7 @@ void TestMessageDropZone::filesDraggedFromAnotherProgramAreRegistered()
         stored.append(query.value(0).toString());
     }
     QCOMPARE(stored, (QStringList{u"first.eml"_s, u"second.eml"_s, u"third.eml"_s}));
-    QVERIFY2(prompter.unexpected().isEmpty(), qPrintable(prompter.unexpected().join(u" | "_s)));
+    QVERIFY2(bench.prompter.unexpected().isEmpty(), qPrintable(bench.prompter.unexpected().join(u" | "_s)));
     source.kill();
     source.waitForFinished();
 }
