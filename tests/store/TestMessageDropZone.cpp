@@ -184,14 +184,17 @@ void TestMessageDropZone::filesDraggedFromAnotherProgramAreRegistered()
     QTRY_VERIFY2_WITH_TIMEOUT((said += source.readAllStandardOutput()).contains("ready"),
                               qPrintable(source.errorString() + QString::fromLocal8Bit(source.readAllStandardError())),
                               10000);
-    // Press on the source, move over the body pane of the panel in steps, release there.
+    // Press on the source, move over the body pane of the panel in steps, release there. The
+    // pauses leave a loaded machine time to start the drag and answer each step.
     QProcess pointer;
     pointer.start(u"sh"_s,
                   {u"-c"_s,
-                   u"x=%1; $x mousemove 500 330 mousedown 1; sleep 0.3; $x mousemove 350 250; sleep 0.2;"
-                   " $x mousemove 200 150; sleep 0.2; $x mousemove 205 152; sleep 0.3; $x mouseup 1"_s.arg(xdotool)});
-    QTRY_COMPARE_WITH_TIMEOUT(pointer.state(), QProcess::NotRunning, 10000);
-    QTRY_VERIFY_WITH_TIMEOUT(!bench.intake.isRunning() && bench.prompter.texts().size() == 1, 10000);
+                   u"x=%1; $x mousemove 500 330 mousedown 1; sleep 1; for p in '400 280' '300 220' '200 150'"
+                   " '205 152'; do $x mousemove $p; sleep 0.4; done; $x mouseup 1"_s.arg(xdotool)});
+    QTRY_COMPARE_WITH_TIMEOUT(pointer.state(), QProcess::NotRunning, 15000);
+    QTRY_VERIFY2_WITH_TIMEOUT(!bench.intake.isRunning() && bench.prompter.texts().size() == 1,
+                              qPrintable(QString::fromLocal8Bit(said + source.readAllStandardOutput())),
+                              15000);
     QTRY_VERIFY_WITH_TIMEOUT(bench.body->isVisible(), 5000);
 
     QSqlQuery query(bench.dm.database());
