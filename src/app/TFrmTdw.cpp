@@ -52,7 +52,7 @@
 #include "reader/gpg/GpgDecryptor.h"
 #include "store/DbConnectController.h"
 #include "store/IntakeProgressBar.h"
-#include "store/ListColumns.h"
+#include "store/ListWindowDock.h"
 #include "store/MessageDropZone.h"
 #include "store/MessageIntake.h"
 #include "store/SearchController.h"
@@ -632,11 +632,8 @@ void TFrmTdw::collectSettings()
         s.Ldb_Host1 = m_dm->Ldb_Host1();
         s.Ldb_Path1 = m_dm->Ldb_Path1();
     }
-    if (m_listWindow) {
-        s.gridColumns = ListColumns::toSettings(m_listWindow->columns());
-        s.DBLstFrmFontSize = m_listWindow->fontSize();
-        s.LstWidth = m_listWindow->placement().LstWidth;
-        s.LstHeight = m_listWindow->placement().LstHeight;
+    if (m_listDock) {
+        m_listDock->writeSettings(s);
     }
 }
 
@@ -741,58 +738,28 @@ bool TFrmTdw::RemoveFolderTree(const QString& path)
 
 void TFrmTdw::DockListWindow()
 {
-    if (!m_listWindow) {
-        m_listWindow = new TDBListFrm(m_dm->list());
-        m_listWindow->setObjectName(u"DBListFrm"_s);
-        m_listWindow->setColumns(ListColumns::fromSettings(m_settings.gridColumns));
-        m_listWindow->setFontSize(m_settings.DBLstFrmFontSize);
-        m_listWindow->placement().LstWidth = m_settings.LstWidth;
-        m_listWindow->placement().LstHeight = m_settings.LstHeight;
-        m_listWindow->bindCommands(
-            action(u"DispMsgDat"_s), action(u"ExprtMsgFile"_s), action(u"DelMsgDat"_s), action(u"SetListFontSize"_s));
-        m_listWindow->setModeWord(m_storeHost.get());
-        m_listWindow->setController(m_dbConnect);
-        connect(m_listWindow, &TDBListFrm::dockBackRequested, this, &TFrmTdw::DockListWindow);
+    if (m_listDock) {
+        m_listDock->dock();
     }
-    if (m_listWindow->isWindow()) {
-        m_listWindow->dockingEnded(ListWindowState::Host::PageControl);
-    }
-    if (m_pageControl->indexOf(m_listWindow) < 0) {
-        m_pageControl->addTab(m_listWindow, TDBListFrm::dockedCaption());
-    }
-    m_listWindow->setWindowTitle(TDBListFrm::dockedCaption());
-    m_listWindow->show();
-    m_pageControl->setCurrentWidget(m_listWindow);
 }
 
 TDBListFrm* TFrmTdw::listWindow() const
 {
-    return m_listWindow;
+    return m_listDock ? m_listDock->listWindow() : nullptr;
 }
 
 void TFrmTdw::floatListWindow()
 {
-    if (!m_listWindow || m_pageControl->indexOf(m_listWindow) < 0) {
-        return;
+    if (m_listDock) {
+        m_listDock->floatOut();
     }
-    ListWindowState::undockedFromPageControl(*m_storeHost, (m_state.pmode & kListOpen) != 0);
-    m_pageControl->removeTab(m_pageControl->indexOf(m_listWindow));
-    m_listWindow->setParent(this, Qt::Window);
-    m_listWindow->dockingEnded(ListWindowState::Host::Other);
-    m_listWindow->show();
-    m_listWindow->raise();
 }
 
 void TFrmTdw::closeListWindow()
 {
-    if (!m_listWindow) {
-        return;
+    if (m_listDock) {
+        m_listDock->close();
     }
-    const int index = m_pageControl->indexOf(m_listWindow);
-    if (index >= 0) {
-        m_pageControl->removeTab(index);
-    }
-    m_listWindow->hide();
 }
 
 void TFrmTdw::createStore()
@@ -821,12 +788,14 @@ void TFrmTdw::createStore()
     m_dbConnect = new DbConnectController(*m_dm, m_settings.parameters, m_storeHost->host(), this);
     connect(action(u"DBConnect"_s), &QAction::triggered, m_dbConnect, &DbConnectController::toggle);
     connect(m_parameterGrid, &ParameterGrid::left, m_dbConnect, &DbConnectController::applyAutoViewShortcuts);
-    // A double click on the docked list's tab lets it float, as dragging it out of the page control would.
-    connect(m_pageControl, &QTabWidget::tabBarDoubleClicked, this, [this](int index) {
-        if (m_listWindow && m_pageControl->widget(index) == m_listWindow) {
-            floatListWindow();
-        }
-    });
+    m_listDock = new ListWindowDock(
+        *m_pageControl,
+        *m_dm,
+        m_settings,
+        *m_storeHost,
+        *m_dbConnect,
+        {action(u"DispMsgDat"_s), action(u"ExprtMsgFile"_s), action(u"DelMsgDat"_s), action(u"SetListFontSize"_s)},
+        this);
 }
 
 void TFrmTdw::createSearch()
@@ -880,7 +849,10 @@ void TFrmTdw::createSearch()
                                                                                        m_folders.mailDat(),
                                                                                        m_prompter,
                                                                                        m_files});
-    m_storedMessages->setCurrentRow([this] { return m_listWindow ? m_listWindow->grid()->currentIndex().row() : -1; });
+    m_storedMessages->setCurrentRow([this] {
+        const TDBListFrm* list = listWindow();
+        return list ? list->grid()->currentIndex().row() : -1;
+    });
     m_storedMessages->setReaders({[this](const QString& path) { readMessageFile(path); },
                                   [this](const QString& path) { ReadOutlookMessage(path); },
                                   [this] {

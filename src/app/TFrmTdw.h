@@ -4,7 +4,6 @@
 #include <memory>
 
 #include <QMainWindow>
-#include <QPointer>
 #include <QStringList>
 
 #include "app/core/DataFolders.h"
@@ -19,6 +18,7 @@ class FileOpener;
 class GpgDecryptor;
 class HtmlView;
 class InternetMessageReader;
+class ListWindowDock;
 class OutlookMessageReader;
 class MessageDropZone;
 class MessageIntake;
@@ -203,7 +203,7 @@ private:
     QComboBox* m_fontSize = nullptr;
     QComboBox* m_fontColor = nullptr;
     std::array<QLabel*, 3> m_statusPanels{};
-    QPointer<TDBListFrm> m_listWindow;
+    ListWindowDock* m_listDock = nullptr;
     TDm_Ldb* m_dm = nullptr;
     DbConnectController* m_dbConnect = nullptr;
     std::unique_ptr<WindowStoreHost> m_storeHost;

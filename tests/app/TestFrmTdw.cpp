@@ -48,6 +48,7 @@ private Q_SLOTS:
     void helpActionsOpenTheirPages();
     void clearMessageViewEmptiesAndHides();
     void dbConnectOpensAndClosesTheList();
+    void listFloatsOnTabDoubleClickAndDocksBackWhenClosed();
     void workbenchAndSenderCloseTheList();
 
 private:
@@ -401,6 +402,29 @@ void TestFrmTdw::dbConnectOpensAndClosesTheList()
     window->close();
     // The lock file beside the archive is gone with the window.
     QVERIFY(!QFileInfo::exists(dataPath() + u"/Semafore"_s));
+}
+
+void TestFrmTdw::listFloatsOnTabDoubleClickAndDocksBackWhenClosed()
+{
+    auto window = makeWindow();
+    window->show();
+    window->action(u"DBConnect"_s)->trigger();
+    auto* pages = window->findChild<QTabWidget*>(u"PageControl1"_s);
+    TDBListFrm* list = window->listWindow();
+    QVERIFY(list);
+    Q_EMIT pages->tabBarDoubleClicked(pages->indexOf(list));
+    QVERIFY(list->isWindow());
+    QCOMPARE(pages->indexOf(list), -1);
+    QVERIFY(window->state().pmode & TFrmTdw::kListUndocked);
+    list->resize(500, 300); // a floating size is remembered for the next start
+
+    list->close();
+    QTRY_VERIFY(pages->indexOf(list) >= 0);
+    QVERIFY(!list->isWindow());
+    QCOMPARE(pages->currentWidget(), list);
+    window->close();
+    const IniFile ini(dataPath() + u"/tidewell.ini"_s);
+    QCOMPARE(ini.readInteger(u"LWindow", u"Width", 0), 500);
 }
 
 void TestFrmTdw::workbenchAndSenderCloseTheList()
