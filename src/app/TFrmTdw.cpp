@@ -4,11 +4,9 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
-#include <QFontComboBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -32,6 +30,7 @@
 #include <QVBoxLayout>
 
 #include "app/Appearance.h"
+#include "app/FontBar.h"
 #include "app/ParameterGrid.h"
 #include "app/TAboutBox.h"
 #include "app/WindowMessageView.h"
@@ -65,20 +64,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Windows colour values are 0x00BBGGRR.
-QColor fromColorRef(int value)
-{
-    if (value < 0) {
-        return QColor();
-    }
-    return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
-}
-
-int toColorRef(const QColor& color)
-{
-    return color.red() | (color.green() << 8) | (color.blue() << 16);
-}
-
 QIcon themedIcon(const QString& name, QStyle::StandardPixmap fallback)
 {
     return QIcon::fromTheme(name, QApplication::style()->standardIcon(fallback));
@@ -108,8 +93,8 @@ TFrmTdw::TFrmTdw(const DataFolders& folders,
 
     createActions();
     createMenus();
-    createToolBars();
     createCentralArea();
+    createToolBars();
     createStatusBar();
     m_messageView = std::make_unique<WindowMessageView>(*this);
     m_reader =
@@ -340,8 +325,7 @@ void TFrmTdw::createMenus()
 
 void TFrmTdw::createToolBars()
 {
-    m_fontBar = new QToolBar(tr("フォントメニューバー"), this);
-    m_fontBar->setObjectName(u"FontBar"_s);
+    m_fontBar = new FontBar(*m_messageText, this);
     m_buttonBar = new QToolBar(tr("ボタンメニューバー"), this);
     m_buttonBar->setObjectName(u"ButtonBar"_s);
     m_buttonBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
@@ -350,41 +334,8 @@ void TFrmTdw::createToolBars()
         m_buttonBar->addAction(action(name));
     }
 
-    m_fontName = new QFontComboBox(m_fontBar);
-    m_fontName->setObjectName(u"FontNameCombo"_s);
-    m_fontName->setFixedWidth(200);
-    m_fontSize = new QComboBox(m_fontBar);
-    m_fontSize->setObjectName(u"FontSizeCombo"_s);
-    m_fontSize->setEditable(true);
-    m_fontSize->setFixedWidth(60);
-    for (int size : {8, 9, 10, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 36, 48, 72}) {
-        m_fontSize->addItem(QString::number(size));
-    }
-    m_fontColor = new QComboBox(m_fontBar);
-    m_fontColor->setObjectName(u"ColorBox"_s);
-    m_fontColor->setFixedWidth(120);
-    const QList<std::pair<QString, QColor>> colors = {{tr("既定"), QColor()},
-                                                      {tr("黒"), Qt::black},
-                                                      {tr("栗色"), QColor(0x80, 0, 0)},
-                                                      {tr("緑"), QColor(0, 0x80, 0)},
-                                                      {tr("オリーブ"), QColor(0x80, 0x80, 0)},
-                                                      {tr("紺"), QColor(0, 0, 0x80)},
-                                                      {tr("紫"), QColor(0x80, 0, 0x80)},
-                                                      {tr("青緑"), QColor(0, 0x80, 0x80)},
-                                                      {tr("灰色"), Qt::gray},
-                                                      {tr("赤"), Qt::red},
-                                                      {tr("青"), Qt::blue},
-                                                      {tr("白"), Qt::white}};
-    for (const auto& [name, color] : colors) {
-        QPixmap swatch(12, 12);
-        swatch.fill(color.isValid() ? color : palette().color(QPalette::Text));
-        m_fontColor->addItem(QIcon(swatch), name, color);
-    }
-    m_fontBar->addWidget(m_fontName);
-    m_fontBar->addWidget(m_fontSize);
-    m_fontBar->addWidget(m_fontColor);
-
-    for (auto [bar, show] : {std::pair{m_buttonBar, u"ButtonBarShow"_s}, std::pair{m_fontBar, u"FontBarShow"_s}}) {
+    for (auto [bar, show] : {std::pair<QToolBar*, QString>{m_buttonBar, u"ButtonBarShow"_s},
+                             std::pair<QToolBar*, QString>{m_fontBar, u"FontBarShow"_s}}) {
         QAction* showAction = action(show);
         connect(bar, &QToolBar::topLevelChanged, showAction, [showAction](bool floating) {
             showAction->setEnabled(floating);
@@ -394,48 +345,22 @@ void TFrmTdw::createToolBars()
         });
     }
     layOutBand();
-    connect(m_fontName, &QFontComboBox::currentFontChanged, this, &TFrmTdw::applyFontBar);
-    connect(m_fontSize, &QComboBox::currentTextChanged, this, &TFrmTdw::applyFontBar);
-    connect(m_fontColor, &QComboBox::currentIndexChanged, this, &TFrmTdw::applyFontBar);
 }
 
 void TFrmTdw::layOutBand()
 {
     // The menu bar and the font bar side by side, the button bar on the row below; a bar
     // that floats comes back to its place.
-    for (QToolBar* bar : {m_menuBand, m_fontBar, m_buttonBar}) {
+    for (QToolBar* bar : std::initializer_list<QToolBar*>{m_menuBand, m_fontBar, m_buttonBar}) {
         removeToolBar(bar);
     }
     addToolBar(Qt::TopToolBarArea, m_menuBand);
     addToolBar(Qt::TopToolBarArea, m_fontBar);
     addToolBarBreak(Qt::TopToolBarArea);
     addToolBar(Qt::TopToolBarArea, m_buttonBar);
-    for (QToolBar* bar : {m_menuBand, m_fontBar, m_buttonBar}) {
+    for (QToolBar* bar : std::initializer_list<QToolBar*>{m_menuBand, m_fontBar, m_buttonBar}) {
         bar->show();
     }
-}
-
-void TFrmTdw::applyFontBar()
-{
-    if (!m_messageText) {
-        return;
-    }
-    QTextCharFormat format;
-    format.setFontFamilies({m_fontName->currentFont().family()});
-    bool ok = false;
-    const double size = m_fontSize->currentText().toDouble(&ok);
-    if (ok && size > 0) {
-        format.setFontPointSize(size);
-    }
-    const QColor color = m_fontColor->currentData().value<QColor>();
-    format.setForeground(color.isValid() ? QBrush(color) : palette().brush(QPalette::Text));
-    m_messageText->mergeCurrentCharFormat(format);
-    QFont font = m_messageText->font();
-    font.setFamilies({m_fontName->currentFont().family()});
-    if (ok && size > 0) {
-        font.setPointSizeF(size);
-    }
-    m_messageText->setFont(font);
 }
 
 void TFrmTdw::createCentralArea()
@@ -588,30 +513,8 @@ void TFrmTdw::restoreFromSettings()
     if (QAction* theme = action(u"Theme"_s + QString::number(m_appliedTheme))) {
         theme->setChecked(true);
     }
-    m_fontColor->setVisible(m_appliedTheme == 0);
-
-    QFont font(s.fontName);
-    font.setPointSize(s.fontSize > 0 ? s.fontSize : 9);
-    m_messageText->setFont(font);
-    const int sizeIndex = m_fontSize->findText(QString::number(s.fontSize));
-    m_fontSize->setCurrentIndex(sizeIndex);
-    if (sizeIndex < 0) {
-        m_fontSize->setEditText(QString());
-    }
-    const int nameIndex = m_fontName->findText(s.fontName);
-    if (nameIndex >= 0) {
-        m_fontName->setCurrentIndex(nameIndex);
-    }
-    const QColor color = fromColorRef(s.fontColor);
-    int colorIndex = 0;
-    if (s.fontColor != 0) {
-        colorIndex = m_fontColor->findData(color);
-        if (colorIndex < 0) {
-            m_fontColor->addItem(color.name(), color);
-            colorIndex = m_fontColor->count() - 1;
-        }
-    }
-    m_fontColor->setCurrentIndex(colorIndex);
+    m_fontBar->setColorChoiceShown(m_appliedTheme == 0);
+    m_fontBar->restore(s.fontName, s.fontSize, s.fontColor);
     m_parameterGrid->refresh();
 }
 
@@ -626,8 +529,7 @@ void TFrmTdw::collectSettings()
     s.tab3Visible = isTabVisible(m_parameterTab);
     s.fontName = m_messageText->font().family();
     s.fontSize = m_messageText->font().pointSize();
-    const QColor color = m_fontColor->currentData().value<QColor>();
-    s.fontColor = (m_fontColor->currentIndex() <= 0 || !color.isValid()) ? 0 : toColorRef(color);
+    s.fontColor = m_fontBar->colorRef();
     if (m_dm) {
         s.Ldb_Host1 = m_dm->Ldb_Host1();
         s.Ldb_Path1 = m_dm->Ldb_Path1();
@@ -663,8 +565,10 @@ void TFrmTdw::chooseTheme(int theme)
         return;
     }
     m_settings.StyleNum = static_cast<quint16>(theme);
-    if (theme == 0 || theme == 4) {
-        m_fontColor->setCurrentIndex(theme == 0 ? 0 : m_fontColor->findText(tr("黒")));
+    if (theme == 0) {
+        m_fontBar->chooseDefaultColor();
+    } else if (theme == 4) {
+        m_fontBar->chooseBlack();
     }
     close();
     m_restart();

@@ -15,6 +15,7 @@ class AttachmentLists;
 class FileChooser;
 class DbConnectController;
 class FileOpener;
+class FontBar;
 class GpgDecryptor;
 class HtmlView;
 class InternetMessageReader;
@@ -28,8 +29,6 @@ class SearchController;
 class ShownMessagePlace;
 class StoredMessageController;
 class WindowMessageView;
-class QComboBox;
-class QFontComboBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -163,7 +162,6 @@ private:
     void openHelp(const QString& page);
     void showAbout();
     void updateCaretPosition();
-    void applyFontBar();
     void layOutBand();
     QAction* addAction(const QString& name, const QString& text, bool enabled);
 
@@ -179,7 +177,7 @@ private:
     // regions
     QToolBar* m_menuBand = nullptr;
     QToolBar* m_buttonBar = nullptr;
-    QToolBar* m_fontBar = nullptr;
+    FontBar* m_fontBar = nullptr;
     QSplitter* m_splitter = nullptr;
     QWidget* m_upperPanel = nullptr;
     QLabel* m_dropHint = nullptr;
@@ -199,9 +197,6 @@ private:
     QListWidget* m_attachmentList1 = nullptr;
     QListWidget* m_attachmentList2 = nullptr;
     ParameterGrid* m_parameterGrid = nullptr;
-    QFontComboBox* m_fontName = nullptr;
-    QComboBox* m_fontSize = nullptr;
-    QComboBox* m_fontColor = nullptr;
     std::array<QLabel*, 3> m_statusPanels{};
     ListWindowDock* m_listDock = nullptr;
     TDm_Ldb* m_dm = nullptr;
