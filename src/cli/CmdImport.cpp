@@ -93,14 +93,18 @@ BulkReader::ReaderFactory readerFactory(const QString& workFolder)
                 message.awk_MessageFile = QDir(folder).filePath(QFileInfo(item.path).fileName());
                 QFile::copy(item.path, message.awk_MessageFile);
                 readers->outlook.ReadOutlookMessage(message.awk_MessageFile);
+                QFile stored(MessageRegistrar::messageFileOf(message));
+                if (stored.open(QIODevice::ReadOnly)) {
+                    item.data = stored.readAll();
+                }
             } else {
+                // The bytes read are the bytes stored: the file is opened once.
                 QFile file(item.path);
                 const bool loaded = file.open(QIODevice::ReadOnly);
-                readers->internet.readMessageData(loaded ? file.readAll() : QByteArray(), loaded);
-            }
-            QFile stored(MessageRegistrar::messageFileOf(message));
-            if (stored.open(QIODevice::ReadOnly)) {
-                item.data = stored.readAll();
+                if (loaded) {
+                    item.data = file.readAll();
+                }
+                readers->internet.readMessageData(item.data, loaded);
             }
             item.message = message;
             item.notes = readers->notes;

@@ -71,6 +71,17 @@ void TestCliImport::importsFoldersRecursivelyAndCounts()
     QCOMPARE(run.exitCode, 0);
     QVERIFY2(run.out.contains(u"stored 3, updated 0, refused 0"_s), qPrintable(run.out + run.err));
     QVERIFY(run.out.contains(u"[3/3]"_s));
+    {
+        // What is stored is the file itself, byte for byte.
+        QSqlDatabase db = StoreFixture::open(archive, u"counts"_s);
+        QSqlQuery query(db);
+        QVERIFY(query.exec(u"select MailDat from Message_DatTBL where Message_FileName = 'first.eml'"_s));
+        QVERIFY(query.next());
+        QFile file(kData + u"first.eml"_s);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(query.value(0).toByteArray(), file.readAll());
+    }
+    QSqlDatabase::removeDatabase(u"counts"_s);
 
     run = cli({u"import"_s, u"--db"_s, archive, mail});
     QCOMPARE(run.exitCode, 0);
