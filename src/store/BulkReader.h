@@ -44,7 +44,7 @@ public:
     BulkReader& operator=(const BulkReader&) = delete;
 
     [[nodiscard]] bool hasNext() const { return m_taken < static_cast<int>(m_files.size()); }
-    // The next file of the list, read; waits until a worker has read it.
+    // The next file of the list, read; waits until a worker has read it. Only while hasNext().
     Item next();
 
 private:
