@@ -11,9 +11,20 @@
 #include <gsf/gsf-utils.h>
 
 #include <QFile>
+#include <QLoggingCategory>
 #include <QSaveFile>
 
 namespace {
+
+Q_LOGGING_CATEGORY(lcCompoundFile, "tidewell.outlook.compoundfile", QtWarningMsg)
+
+// libgsf reports every oddity of a damaged file on standard error, without
+// naming the file; the reader tells the user about the file instead. Its
+// reports stay available as debug output of this category.
+void routeGsfLog(const gchar* domain, GLogLevelFlags, const gchar* message, gpointer)
+{
+    qCDebug(lcCompoundFile, "%s: %s", domain ? domain : "libgsf", message);
+}
 
 // Holds one GObject reference and drops it at the end of the scope.
 template <typename T>
@@ -42,6 +53,12 @@ void initGsf()
 {
     static const bool initialised = [] {
         gsf_init();
+        for (const char* domain : {"libgsf", "libgsf:msole", "libgsf:utils"}) {
+            g_log_set_handler(domain,
+                              static_cast<GLogLevelFlags>(G_LOG_LEVEL_MASK | G_LOG_FLAG_FATAL | G_LOG_FLAG_RECURSION),
+                              routeGsfLog,
+                              nullptr);
+        }
         return true;
     }();
     (void)initialised;
