@@ -1,4 +1,5 @@
 #include <memory>
+#include <utility>
 
 #include <QDir>
 #include <QDirIterator>
@@ -112,6 +113,51 @@ BulkReader::ReaderFactory readerFactory(const QString& workFolder)
     };
 }
 
+// What became of the files of one import. The messages of the open group
+// count as stored or updated only once their group is committed.
+class Counts final
+{
+public:
+    explicit Counts(QTextStream& err)
+        : m_err(err)
+    {
+    }
+    int stored = 0;
+    int updated = 0;
+    int refused = 0;
+
+    // A result of the open group, or (committed) one already committed on its own.
+    void add(const QString& file, const MessageRegistrar::Result& result, bool committed)
+    {
+        switch (result.outcome) {
+        case MessageRegistrar::Outcome::Inserted:
+            ++(committed ? stored : m_groupStored);
+            break;
+        case MessageRegistrar::Outcome::Updated:
+            ++(committed ? updated : m_groupUpdated);
+            break;
+        case MessageRegistrar::Outcome::Refused:
+        case MessageRegistrar::Outcome::Failed:
+            ++refused;
+            m_err << file << ": " << result.error << '\n';
+            break;
+        }
+    }
+    // The group was written again one message at a time: its results come anew.
+    void groupReplayed() { m_groupStored = m_groupUpdated = 0; }
+    void groupCommitted()
+    {
+        stored += std::exchange(m_groupStored, 0);
+        updated += std::exchange(m_groupUpdated, 0);
+    }
+    void groupLost() { refused += std::exchange(m_groupStored, 0) + std::exchange(m_groupUpdated, 0); }
+
+private:
+    QTextStream& m_err;
+    int m_groupStored = 0;
+    int m_groupUpdated = 0;
+};
+
 int runImport(const QStringList& arguments, QTextStream& out, QTextStream& err)
 {
     QStringList args = arguments;
@@ -140,67 +186,47 @@ int runImport(const QStringList& arguments, QTextStream& out, QTextStream& err)
     BulkReader reader(files, readerFactory(workFolder.path()), QThread::idealThreadCount(), kReadAhead);
     MessageRegistrar registrar(dm->database().connectionName());
 
-    int stored = 0;
-    int updated = 0;
-    int refused = static_cast<int>(notMessages.size());
-    int groupStored = 0; // counted once their group is committed
-    int groupUpdated = 0;
+    Counts counts(err);
+    counts.refused = static_cast<int>(notMessages.size());
     const auto commitGroup = [&] {
         if (!registrar.endGroup()) {
-            refused += groupStored + groupUpdated;
-            groupStored = groupUpdated = 0;
+            counts.groupLost();
             return false;
         }
-        stored += groupStored;
-        updated += groupUpdated;
-        groupStored = groupUpdated = 0;
+        counts.groupCommitted();
         return true;
     };
     const int total = static_cast<int>(files.size());
     QElapsedTimer clock;
     clock.start();
     bool ok = registrar.beginGroup();
-    for (int i = 0; i < total && ok; ++i) {
+    int done = 0; // files taken from the reader
+    while (done < total && ok) {
         const BulkReader::Item item = reader.next();
+        ++done;
         const QString& path = item.path;
         for (const QString& note : item.notes) {
             err << note << '\n';
         }
         const MessageRegistrar::Result result = registrar.store(item.message, item.data);
-        const auto tally =
-            [&](const QString& file, const MessageRegistrar::Result& r, int& inserted, int& overwritten) {
-                switch (r.outcome) {
-                case MessageRegistrar::Outcome::Inserted:
-                    ++inserted;
-                    break;
-                case MessageRegistrar::Outcome::Updated:
-                    ++overwritten;
-                    break;
-                case MessageRegistrar::Outcome::Refused:
-                case MessageRegistrar::Outcome::Failed:
-                    ++refused;
-                    err << file << ": " << r.error << '\n';
-                    break;
-                }
-            };
         if (const std::optional<QList<MessageRegistrar::Replayed>> replayed = registrar.takeReplayed()) {
             // The group so far and this message were written again one by one and are committed now.
-            groupStored = groupUpdated = 0;
+            counts.groupReplayed();
             for (const MessageRegistrar::Replayed& again : *replayed) {
-                tally(again.file, again.result, stored, updated);
+                counts.add(again.file, again.result, true);
             }
-            tally(path, result, stored, updated);
+            counts.add(path, result, true);
         } else {
-            tally(path, result, groupStored, groupUpdated);
+            counts.add(path, result, false);
         }
         if (!item.message.awk_MessageFile.isEmpty()) {
             QDir(QFileInfo(item.message.awk_MessageFile).path()).removeRecursively();
         }
-        if ((i + 1) % kGroupSize == 0) {
+        if (done % kGroupSize == 0) {
             ok = commitGroup() && registrar.beginGroup();
         }
-        if ((i + 1) % kProgressEvery == 0 || i + 1 == total) {
-            out << "[" << (i + 1) << "/" << total << "] " << QFileInfo(path).fileName() << '\n';
+        if (done % kProgressEvery == 0 || done == total) {
+            out << "[" << done << "/" << total << "] " << QFileInfo(path).fileName() << '\n';
             out.flush();
         }
     }
@@ -208,13 +234,18 @@ int runImport(const QStringList& arguments, QTextStream& out, QTextStream& err)
         ok = commitGroup();
     }
     if (!ok) {
-        // The open group is lost: its messages count as refused, not as stored.
+        // The open group is lost: its messages count as refused, not as stored, and so do the
+        // files never reached.
         err << "tidewell-cli import: commit failed: " << registrar.lastError() << '\n';
+        if (done < total) {
+            err << "tidewell-cli import: stopped; " << (total - done) << " more files were not imported\n";
+            counts.refused += total - done;
+        }
     }
     const double seconds = static_cast<double>(clock.elapsed()) / 1000.0;
-    out << "stored " << stored << ", updated " << updated << ", refused " << refused << " ("
+    out << "stored " << counts.stored << ", updated " << counts.updated << ", refused " << counts.refused << " ("
         << QString::number(seconds, 'f', 2) << " s)\n";
-    return (ok && refused == 0) ? 0 : 1;
+    return (ok && counts.refused == 0) ? 0 : 1;
 }
 
 } // namespace

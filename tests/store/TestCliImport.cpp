@@ -51,6 +51,7 @@ private Q_SLOTS:
     void refusedMessageFailsTheRun();
     void messageRefusedByTheArchiveCostsOnlyItself();
     void importsOutlookMessagesThroughWorkCopies();
+    void failedCommitStopsAndCountsWhatWasNotImported();
     void listPrintsNewestFirst();
     void withoutDbUsesTheConfiguredArchive_data();
     void withoutDbUsesTheConfiguredArchive();
@@ -186,6 +187,43 @@ void TestCliImport::importsOutlookMessagesThroughWorkCopies()
     db.close();
     db = QSqlDatabase();
     QSqlDatabase::removeDatabase(u"outlook"_s);
+}
+
+void TestCliImport::failedCommitStopsAndCountsWhatWasNotImported()
+{
+    // A commit that fails (a full disk, say) loses its group; the files after it are never
+    // reached. Both must show in the counts, not vanish from them.
+    QTemporaryDir dir;
+    const QString archive = dir.filePath(u"a.fdb"_s);
+    QVERIFY(StoreFixture::createArchive(archive));
+    {
+        QSqlDatabase db = StoreFixture::open(archive, u"breaking"_s);
+        QSqlQuery query(db);
+        QVERIFY(query.exec(u"create exception refuse_commit 'commit refused by the test trigger'"_s));
+        QVERIFY(query.exec(u"create trigger refuse_commit on transaction commit as begin "
+                           "if (exists(select 1 from Message_IdxTbl where Message_Subject = 'breaks the commit')) "
+                           "then exception refuse_commit; end"_s));
+        query.finish();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(u"breaking"_s);
+    const QString mail = dir.filePath(u"mail"_s);
+    QVERIFY(QDir().mkpath(mail));
+    for (int i = 0; i < 700; ++i) {
+        QFile file(mail + u"/%1.eml"_s.arg(i, 4, 10, QLatin1Char('0')));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QStringLiteral("Message-ID: <%1@example.org>\r\nDate: Tue, 2 Apr 2024 10:00:00 +0900\r\n"
+                                  "From: a@example.org\r\nSubject: %2\r\n\r\nbody\r\n")
+                       .arg(i)
+                       .arg(i == 10 ? u"breaks the commit"_s : u"fine"_s)
+                       .toUtf8());
+    }
+
+    const Run run = cli({u"import"_s, u"--db"_s, archive, mail});
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.out.contains(u"stored 0, updated 0, refused 700"_s), qPrintable(run.out + run.err));
+    QVERIFY2(run.err.contains(u"commit failed"_s), qPrintable(run.err));
+    QVERIFY2(run.err.contains(u"200 more files were not imported"_s), qPrintable(run.err));
 }
 
 void TestCliImport::listPrintsNewestFirst()
