@@ -12,12 +12,9 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 
-#include "store/ArchiveCreator.h"
+#include "ArchiveFill.h"
 #include "store/MessageListModel.h"
 #include "store/SearchFilter.h"
 #include "store/TDm_Ldb.h"
@@ -67,64 +64,15 @@ QString body(int i)
     return text;
 }
 
-bool fill(const QString& path, int count, double* seconds)
+BenchRow searchRow(int i, int count)
 {
-    QElapsedTimer timer;
-    timer.start();
-    if (!ArchiveCreator::create(path)) {
-        return false;
-    }
-    bool ok = true;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(u"QIBASE"_s, u"fill"_s);
-        db.setDatabaseName(path);
-        db.setUserName(TDm_Ldb::userName());
-        db.setPassword(TDm_Ldb::password());
-        db.setConnectOptions(u"ISC_DPB_LC_CTYPE=UTF8"_s);
-        ok = db.open();
-        QSqlQuery idx(db);
-        QSqlQuery dat(db);
-        const QByteArray file = "From: a@example.com\r\nSubject: test\r\n\r\nbody\r\n";
-        for (int i = 0; ok && i < count; ++i) {
-            if (i % 5000 == 0) {
-                db.transaction();
-                idx = QSqlQuery(db);
-                dat = QSqlQuery(db);
-                idx.prepare(u"insert into Message_IdxTbl (Message_ID,Message_Date,Account_Key,Sender_Name,"
-                            "Sender_Address,Recieve_Name,Recieve_Address,Message_Subject,Message_dtype,"
-                            "Message_ftype,MailBody) values (?,?,'pop',?,?,'私','me@example.com',?,'1','1',?)"_s);
-                dat.prepare(u"insert into Message_DatTBL (Message_ID,Message_Date,Message_FileName,"
-                            "Message_FileExt,MailDat) values (?,?,?,'.eml',?)"_s);
-            }
-            const QString id = u"<%1.search@example.com>"_s.arg(i);
-            // Ten years, one message about every hour at 100k; spread over the range at any size.
-            const QDateTime date = kBase.addSecs(qint64((i * 7919LL) % count) * (315360000LL / count));
-            idx.addBindValue(id);
-            idx.addBindValue(date);
-            idx.addBindValue(i % 3 == 0 ? u"山田 太郎"_s : u"佐藤 花子"_s);
-            idx.addBindValue(u"sender%1@example.com"_s.arg(i % 113));
-            idx.addBindValue(u"件名 %1 のお知らせ"_s.arg(i));
-            idx.addBindValue(body(i));
-            dat.addBindValue(id);
-            dat.addBindValue(date);
-            dat.addBindValue(u"%1.eml"_s.arg(i));
-            dat.addBindValue(file);
-            if (!idx.exec() || !dat.exec()) {
-                std::fprintf(
-                    stderr, "insert: %s %s\n", qPrintable(idx.lastError().text()), qPrintable(dat.lastError().text()));
-                ok = false;
-            }
-            if (ok && (i % 5000 == 4999 || i == count - 1)) {
-                idx.finish();
-                dat.finish();
-                ok = db.commit();
-            }
-        }
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(u"fill"_s);
-    *seconds = timer.elapsed() / 1000.0;
-    return ok;
+    // Ten years, one message about every hour at 100k; spread over the range at any size.
+    return {u"<%1.search@example.com>"_s.arg(i),
+            kBase.addSecs(qint64((i * 7919LL) % count) * (315360000LL / count)),
+            i % 3 == 0 ? u"山田 太郎"_s : u"佐藤 花子"_s,
+            u"sender%1@example.com"_s.arg(i % 113),
+            u"件名 %1 のお知らせ"_s.arg(i),
+            body(i)};
 }
 
 struct Query
@@ -212,7 +160,8 @@ int main(int argc, char* argv[])
         const QString path = QDir(folder).filePath(u"search-%1.fdb"_s.arg(size));
         if (!QFileInfo::exists(path)) {
             double seconds = 0;
-            if (!fill(path, size, &seconds)) {
+            if (!fillArchive(
+                    path, size, [size](int i) { return searchRow(i, size); }, &seconds)) {
                 std::fprintf(stderr, "fill failed for %d\n", size);
                 return 1;
             }

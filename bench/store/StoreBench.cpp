@@ -13,13 +13,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTextStream>
 
-#include "store/ArchiveCreator.h"
+#include "ArchiveFill.h"
 #include "store/MessageListModel.h"
 #include "store/TDBListFrm.h"
 #include "store/TDm_Ldb.h"
@@ -42,69 +39,17 @@ long residentKiB()
     return -1;
 }
 
-bool fill(const QString& path, int count, double* seconds)
+BenchRow listRow(int i, int count)
 {
-    QElapsedTimer timer;
-    timer.start();
-    if (!ArchiveCreator::create(path)) {
-        return false;
-    }
-    bool ok = true;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(u"QIBASE"_s, u"fill"_s);
-        db.setDatabaseName(path);
-        db.setUserName(TDm_Ldb::userName());
-        db.setPassword(TDm_Ldb::password());
-        db.setConnectOptions(u"ISC_DPB_LC_CTYPE=UTF8"_s);
-        ok = db.open();
-        QSqlQuery idx(db);
-        QSqlQuery dat(db);
-        const QStringList senders = {u"山田 太郎"_s, u"佐藤 花子"_s, u"Taro Yamada"_s, u"総務部"_s, u"鈴木 一郎"_s};
-        const QDateTime base = QDateTime(QDate(2015, 1, 1), QTime(0, 0));
-        const QByteArray file = "From: a@example.com\r\nSubject: test\r\n\r\nbody\r\n";
-        for (int i = 0; ok && i < count; ++i) {
-            if (i % 5000 == 0) {
-                db.transaction();
-                idx = QSqlQuery(db);
-                dat = QSqlQuery(db);
-                idx.prepare(u"insert into Message_IdxTbl (Message_ID,Message_Date,Account_Key,Sender_Name,"
-                            "Sender_Address,Recieve_Name,Recieve_Address,Message_Subject,Message_dtype,"
-                            "Message_ftype,MailBody) values (?,?,?,?,?,?,?,?,'1','1',?)"_s);
-                dat.prepare(u"insert into Message_DatTBL (Message_ID,Message_Date,Message_FileName,"
-                            "Message_FileExt,MailDat) values (?,?,?,'.eml',?)"_s);
-            }
-            const QString id = u"<%1.bench@example.com>"_s.arg(i);
-            // Dates not in insertion order, so the index does the ordering.
-            const QDateTime date = base.addSecs(qint64((i * 7919LL) % count) * 97);
-            idx.addBindValue(id);
-            idx.addBindValue(date);
-            idx.addBindValue(u"pop.example.com"_s);
-            idx.addBindValue(senders.at(i % senders.size()));
-            idx.addBindValue(u"sender%1@example.com"_s.arg(i % 113));
-            idx.addBindValue(u"私"_s);
-            idx.addBindValue(u"me@example.com"_s);
-            idx.addBindValue(u"件名 %1 のお知らせ"_s.arg((i * 31) % 10007));
-            idx.addBindValue(u"本文 %1 です。\r\nよろしくお願いします。"_s.arg(i));
-            dat.addBindValue(id);
-            dat.addBindValue(date);
-            dat.addBindValue(u"%1.eml"_s.arg(i));
-            dat.addBindValue(file);
-            if (!idx.exec() || !dat.exec()) {
-                std::fprintf(
-                    stderr, "insert: %s %s\n", qPrintable(idx.lastError().text()), qPrintable(dat.lastError().text()));
-                ok = false;
-            }
-            if (ok && (i % 5000 == 4999 || i == count - 1)) {
-                idx.finish();
-                dat.finish();
-                ok = db.commit();
-            }
-        }
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(u"fill"_s);
-    *seconds = timer.elapsed() / 1000.0;
-    return ok;
+    static const QStringList senders = {u"山田 太郎"_s, u"佐藤 花子"_s, u"Taro Yamada"_s, u"総務部"_s, u"鈴木 一郎"_s};
+    static const QDateTime base(QDate(2015, 1, 1), QTime(0, 0));
+    // Dates not in insertion order, so the index does the ordering.
+    return {u"<%1.bench@example.com>"_s.arg(i),
+            base.addSecs(qint64((i * 7919LL) % count) * 97),
+            senders.at(i % senders.size()),
+            u"sender%1@example.com"_s.arg(i % 113),
+            u"件名 %1 のお知らせ"_s.arg((i * 31) % 10007),
+            u"本文 %1 です。\r\nよろしくお願いします。"_s.arg(i)};
 }
 
 // Runs in its own process: connect, open the list, sort, measure.
@@ -203,7 +148,8 @@ int main(int argc, char* argv[])
         double fillSeconds = 0;
         QString fillText = u"reused"_s;
         if (!QFileInfo::exists(path)) {
-            if (!fill(path, size, &fillSeconds)) {
+            if (!fillArchive(
+                    path, size, [size](int i) { return listRow(i, size); }, &fillSeconds)) {
                 out << size << ": fill failed\n";
                 return 1;
             }
