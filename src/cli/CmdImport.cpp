@@ -61,14 +61,8 @@ QStringList collect(const QStringList& args, QStringList& notMessages)
 // One set of readers per worker thread: a reader keeps the state of the message it read last.
 struct ThreadReaders
 {
-    ThreadReaders()
-    {
-        for (int i = 1; i <= 10; ++i) {
-            parameters.setValue(QString(u"MailAccount"_s + QString::number(i)), QString());
-        }
-    }
     RecordingView view;
-    ParameterTable parameters;
+    ParameterTable parameters = commandLineParameters();
     QStringList notes;
     StreamPrompter prompter{notes};
     MessageInfo message;

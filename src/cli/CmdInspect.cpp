@@ -39,11 +39,7 @@ int runInspect(const QStringList& args, QTextStream& out, QTextStream& err)
         return 1;
     }
     RecordingView view;
-    ParameterTable parameters;
-    // No account of a user is known here: the own-account rule must not rename anyone.
-    for (int i = 1; i <= 10; ++i) {
-        parameters.setValue(QString(u"MailAccount"_s + QString::number(i)), QString());
-    }
+    ParameterTable parameters = commandLineParameters();
     parameters.setValue(u"GPGPath", gpgPath);
     StreamPrompter prompter(err);
     MessageInfo message;

@@ -6,6 +6,7 @@
 #include <QTextStream>
 
 #include "app/core/FileChooser.h"
+#include "app/core/ParameterTable.h"
 #include "app/core/Prompter.h"
 #include "reader/MessageView.h"
 #include "reader/gpg/GpgDecryptor.h"
@@ -81,6 +82,17 @@ public:
 private:
     std::function<void(const QString&)> m_say;
 };
+
+// The readers' parameters here: the defaults, but no account of a user is known,
+// so the own-account rule must not rename anyone after the sample accounts.
+inline ParameterTable commandLineParameters()
+{
+    ParameterTable parameters;
+    for (int i = 1; i <= 10; ++i) {
+        parameters.setValue(QString(QStringLiteral("MailAccount") + QString::number(i)), QString());
+    }
+    return parameters;
+}
 
 // No dialog can be shown here: every save is cancelled.
 class NoFileChooser final : public FileChooser
